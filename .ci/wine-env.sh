@@ -1,0 +1,32 @@
+# Sourced: a private Wine prefix and an X display for the Windows tests.
+# velq_wine_start PREFIX   makes the prefix if needed, starts Xvfb and a
+#                          persistent wineserver, and warms Wine up.
+# velq_wine_stop           stops both.
+
+velq_wine_start() {
+  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEARCH=win64
+  # Xvfb on the first free display from :90 up.
+  local n=90
+  while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+  Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  VELQ_XVFB_PID=$!
+  export DISPLAY=:$n
+  for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    # Without a window manager every show and hide waits ~2 s for one;
+    # unmanaged windows make the GUI tests ten times faster.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  fi
+  # A persistent wineserver, warmed up before the tests start: without this
+  # every test program waited for the server until its timeout.
+  wineserver -p
+  wine wineboot >/dev/null 2>&1 || true
+}
+
+velq_wine_stop() {
+  wineserver -k 2>/dev/null || true
+  [ -n "${VELQ_XVFB_PID:-}" ] && kill "$VELQ_XVFB_PID" 2>/dev/null || true
+}

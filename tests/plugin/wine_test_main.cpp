@@ -1,0 +1,11 @@
+// main() of the Windows test programs: GoogleTest, output unbuffered so that
+// a hang shows where it happened.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
