@@ -1,0 +1,158 @@
+#include "search/save_selected.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/file_store.h"
+#include "search/transponder_list_file.h"
+#include "search/vector_check_list.h"
+
+namespace velq {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Files may grow only to `bytes` while it lives: a real write failure
+// (EFBIG) in the middle of a save.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{bytes, saved_.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*oldHandler_)(int) = nullptr;
+};
+
+class SaveSelectedTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "velq-save-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    request_ = {dir_.string() + "/", "0192", "Astra (19,2\xB0" "E)", {2024, 3, 9, 18, 5, 42}, ':'};
+    list_.Add("12188,H,27500,23,DVB-S2,8PSK", true);
+    list_.Add("11727,V,27500,34,DVB-S,QPSK", true);
+    list_.Add("11000,H,27500,34,DVB-S,QPSK", false);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path Target() const { return dir_ / "0192.ini"; }
+  bool OnlyTargetInFolder() const {
+    return std::distance(fs::directory_iterator(dir_), fs::directory_iterator()) == 1;
+  }
+
+  fs::path dir_;
+  SaveSelectedRequest request_;
+  VectorCheckList list_;
+  const std::string oldFile_ = "old list\r\n";
+};
+
+TEST_F(SaveSelectedTest, WritesCheckedEntriesAndDropsTheRest) {
+  WriteFile(Target(), oldFile_);
+  EXPECT_EQ(SaveSelected(list_, request_), Target().string());
+  const std::vector<std::string> kept = {"11727,V,27500,34,DVB-S,QPSK", "12188,H,27500,23,DVB-S2,8PSK"};
+  EXPECT_EQ(list_.CheckedTexts(), kept);
+  EXPECT_EQ(list_.Count(), 2);
+  EXPECT_EQ(ReadFile(Target()),
+            TransponderListFileBytes({"0192", request_.satPositionName, kept}, request_.now, ':'));
+  EXPECT_TRUE(OnlyTargetInFolder());
+}
+
+TEST_F(SaveSelectedTest, NoPositionYetWritesNothing) {
+  request_.satPositionCode.clear();
+  EXPECT_THROW(
+      {
+        try {
+          SaveSelected(list_, request_);
+        } catch (const SaveSelectedError& e) {
+          EXPECT_STREQ(e.what(), kNoSatellitePositionText);
+          throw;
+        }
+      },
+      SaveSelectedError);
+  EXPECT_EQ(list_.Count(), 3);
+  EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+TEST_F(SaveSelectedTest, MissingFolderFailsBeforeTouchingTheList) {
+  request_.folder = (dir_ / "missing").string() + "/";
+  try {
+    SaveSelected(list_, request_);
+    FAIL() << "no error";
+  } catch (const FileStoreError& e) {
+    EXPECT_EQ(std::string(e.what()), "I/O error " + std::to_string(ENOENT));
+  }
+  EXPECT_EQ(list_.Count(), 3);
+}
+
+TEST_F(SaveSelectedTest, HeaderWriteFailureLeavesListAndOldFile) {
+  WriteFile(Target(), oldFile_);
+  try {
+    FileSizeLimit limit(10);
+    SaveSelected(list_, request_);
+    FAIL() << "no error";
+  } catch (const FileStoreError& e) {
+    EXPECT_EQ(std::string(e.what()), "I/O error " + std::to_string(EFBIG));
+  }
+  EXPECT_EQ(list_.Count(), 3);
+  EXPECT_EQ(ReadFile(Target()), oldFile_);
+  EXPECT_TRUE(OnlyTargetInFolder());
+}
+
+TEST_F(SaveSelectedTest, ContentWriteFailureKeepsOldFileButNotUncheckedEntries) {
+  WriteFile(Target(), oldFile_);
+  const size_t headerSize = CreatedByLine(request_.now, ':').size();
+  try {
+    FileSizeLimit limit(headerSize + 10);
+    SaveSelected(list_, request_);
+    FAIL() << "no error";
+  } catch (const SaveSelectedError& e) {
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + Target().string());
+  }
+  EXPECT_EQ(list_.Count(), 2);
+  EXPECT_EQ(ReadFile(Target()), oldFile_);
+  EXPECT_TRUE(OnlyTargetInFolder());
+}
+
+TEST_F(SaveSelectedTest, TargetThatIsAFolderFailsAtTheMove) {
+  fs::create_directory(Target());
+  try {
+    SaveSelected(list_, request_);
+    FAIL() << "no error";
+  } catch (const SaveSelectedError& e) {
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + Target().string());
+  }
+  EXPECT_EQ(list_.Count(), 2);
+  EXPECT_TRUE(fs::is_directory(Target()));
+  EXPECT_TRUE(OnlyTargetInFolder());
+}
+
+}  // namespace
+}  // namespace velq
