@@ -50,6 +50,17 @@ class FileSizeLimit {
   void (*oldHandler_)(int) = nullptr;
 };
 
+// The text of the `Error` that `action` throws.
+template <typename Error, typename Action>
+std::string FailureText(Action action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
 class SaveSelectedTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -87,40 +98,25 @@ TEST_F(SaveSelectedTest, WritesCheckedEntriesAndDropsTheRest) {
 
 TEST_F(SaveSelectedTest, NoPositionYetWritesNothing) {
   request_.satPositionCode.clear();
-  EXPECT_THROW(
-      {
-        try {
-          SaveSelected(list_, request_);
-        } catch (const SaveSelectedError& e) {
-          EXPECT_STREQ(e.what(), kNoSatellitePositionText);
-          throw;
-        }
-      },
-      SaveSelectedError);
+  EXPECT_EQ(FailureText<SaveSelectedError>([&] { SaveSelected(list_, request_); }), kNoSatellitePositionText);
   EXPECT_EQ(list_.Count(), 3);
   EXPECT_TRUE(fs::is_empty(dir_));
 }
 
 TEST_F(SaveSelectedTest, MissingFolderFailsBeforeTouchingTheList) {
   request_.folder = (dir_ / "missing").string() + "/";
-  try {
-    SaveSelected(list_, request_);
-    FAIL() << "no error";
-  } catch (const FileStoreError& e) {
-    EXPECT_EQ(std::string(e.what()), "I/O error " + std::to_string(ENOENT));
-  }
+  EXPECT_EQ(FailureText<FileStoreError>([&] { SaveSelected(list_, request_); }),
+            "I/O error " + std::to_string(ENOENT));
   EXPECT_EQ(list_.Count(), 3);
 }
 
 TEST_F(SaveSelectedTest, HeaderWriteFailureLeavesListAndOldFile) {
   WriteFile(Target(), oldFile_);
-  try {
+  const std::string error = FailureText<FileStoreError>([&] {
     FileSizeLimit limit(10);
     SaveSelected(list_, request_);
-    FAIL() << "no error";
-  } catch (const FileStoreError& e) {
-    EXPECT_EQ(std::string(e.what()), "I/O error " + std::to_string(EFBIG));
-  }
+  });
+  EXPECT_EQ(error, "I/O error " + std::to_string(EFBIG));
   EXPECT_EQ(list_.Count(), 3);
   EXPECT_EQ(ReadFile(Target()), oldFile_);
   EXPECT_TRUE(OnlyTargetInFolder());
@@ -129,13 +125,11 @@ TEST_F(SaveSelectedTest, HeaderWriteFailureLeavesListAndOldFile) {
 TEST_F(SaveSelectedTest, ContentWriteFailureKeepsOldFileButNotUncheckedEntries) {
   WriteFile(Target(), oldFile_);
   const size_t headerSize = CreatedByLine(request_.now, ':').size();
-  try {
+  const std::string error = FailureText<SaveSelectedError>([&] {
     FileSizeLimit limit(headerSize + 10);
     SaveSelected(list_, request_);
-    FAIL() << "no error";
-  } catch (const SaveSelectedError& e) {
-    EXPECT_EQ(std::string(e.what()), "Unable to write to " + Target().string());
-  }
+  });
+  EXPECT_EQ(error, "Unable to write to " + Target().string());
   EXPECT_EQ(list_.Count(), 2);
   EXPECT_EQ(ReadFile(Target()), oldFile_);
   EXPECT_TRUE(OnlyTargetInFolder());
@@ -143,12 +137,8 @@ TEST_F(SaveSelectedTest, ContentWriteFailureKeepsOldFileButNotUncheckedEntries) 
 
 TEST_F(SaveSelectedTest, TargetThatIsAFolderFailsAtTheMove) {
   fs::create_directory(Target());
-  try {
-    SaveSelected(list_, request_);
-    FAIL() << "no error";
-  } catch (const SaveSelectedError& e) {
-    EXPECT_EQ(std::string(e.what()), "Unable to write to " + Target().string());
-  }
+  EXPECT_EQ(FailureText<SaveSelectedError>([&] { SaveSelected(list_, request_); }),
+            "Unable to write to " + Target().string());
   EXPECT_EQ(list_.Count(), 2);
   EXPECT_TRUE(fs::is_directory(Target()));
   EXPECT_TRUE(OnlyTargetInFolder());

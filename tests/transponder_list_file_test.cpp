@@ -31,13 +31,10 @@ TEST(TransponderListFileTest, HeaderPadsFieldsAndUsesTheLocaleSeparator) {
             ";    [Created by Velq Transponders Updater 0987-01-02 00.04.05]\r\n");
 }
 
-TEST(TransponderListFileTest, TwelveEntriesCountInDecimal) {
-  TransponderList list{"0130", "Hot Bird", {}};
-  for (int i = 0; i < 12; ++i) list.entries.push_back("1" + std::to_string(1000 + i) + ",H");
-  const std::string sections = TransponderListSections(list);
-  EXPECT_NE(sections.find("[DVB]\r\n0=12\r\n1=11000,H\r\n"), std::string::npos);
-  EXPECT_NE(sections.find("\r\n12=11011,H\r\n"), std::string::npos);
-  EXPECT_EQ(sections.substr(sections.size() - 12), "12=11011,H\r\n");
+TEST(TransponderListFileTest, KeysAboveNineInDecimal) {
+  const std::string sections = TransponderListSections({"0130", "", std::vector<std::string>(10, "x")});
+  EXPECT_NE(sections.find("\r\n0=10\r\n1=x\r\n"), std::string::npos);
+  EXPECT_EQ(sections.substr(sections.size() - 6), "10=x\r\n");
 }
 
 }  // namespace
