@@ -6,7 +6,7 @@ namespace velq {
 
 HWND MakeControl(HWND parent, const char* cls, const char* text, DWORD style, const Place& place,
                  int id, HFONT font, DWORD exStyle) {
-  HWND h = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, place.left,
+  HWND h = CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, place.left,
                            place.top, place.width, place.height, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE)),

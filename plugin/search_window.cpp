@@ -1,31 +1,92 @@
 #include "plugin/search_window.h"
 
+#include <commctrl.h>
+
 #include "plugin/controls.h"
+#include "plugin/error_box.h"
+#include "plugin/host_paths.h"
+#include "plugin/network_search.h"
+#include "plugin/panel.h"
 #include "plugin/ui_style.h"
+#include "search/duplicate_rules.h"
+#include "search/save_selected.h"
 
 namespace velq {
 
 namespace {
 constexpr COLORREF kBackground = RGB(139, 156, 201);
+
+char LocaleTimeSeparator() {
+  char sep[8] = {};
+  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STIME, sep, sizeof sep) > 1) return sep[0];
+  return ':';
 }
+
+LocalDateTime LocalNow() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+}  // namespace
 
 SearchWindow::SearchWindow(HINSTANCE instance) : background_(CreateSolidBrush(kBackground)) {
   Frame frame{kClassName, kCaption, 496, 408, WS_POPUP | WS_CAPTION | WS_SYSMENU,
               WS_EX_TOOLWINDOW | WS_EX_TOPMOST};
   frame.background = background_;
   CreateFrame(instance, frame);
+  NetworkSearch::Instance().SetResultWindow(hwnd());
 }
 
 SearchWindow::~SearchWindow() {
+  NetworkSearch::Instance().SetResultWindow(nullptr);
   Destroy();
   if (background_) DeleteObject(background_);
 }
 
 void SearchWindow::OnCreate() {
+  HWND w = hwnd();
+  HFONT bold = UiFont("Tahoma", 13, true);
   HFONT plain = UiFont("Tahoma", 13, false);
-  label2_ = MakeLabel(hwnd(), "", 3, 275, kLabel2, plain);
-  label3_ = MakeLabel(hwnd(), "", 3, 329, kLabel3, plain);
-  label1_ = MakeLabel(hwnd(), "", 3, 351, kLabel1, plain);
+  // Created in tab order: the first made is first in the tab order and on
+  // top where controls overlap the panels.
+  button2_ = MakeButton(w, "Start Search", {8, 42, 89, 25}, kButton2, bold);
+  MakeButton(w, "Stop Search", {103, 42, 89, 25}, kButton3, bold);
+  listView1_ = MakeControl(w, WC_LISTVIEWA, "",
+                           WS_TABSTOP | LVS_REPORT | LVS_EDITLABELS | LVS_SHOWSELALWAYS,
+                           {208, 25, 280, 376}, kListView1, bold, WS_EX_CLIENTEDGE);
+  SendMessageA(listView1_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+  LVCOLUMNA column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH;
+  column.cx = 279;
+  column.pszText = const_cast<char*>("Rearange");
+  SendMessageA(listView1_, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+  list_ = std::make_unique<ListViewCheckList>(listView1_);
+  MakeButton(w, "Clear all", {103, 159, 87, 25}, kButton7, bold);
+  MakeButton(w, "Save selected", {8, 106, 184, 25}, kButton8, bold);
+  MakeButton(w, "Remove duplicated", {8, 375, 145, 25}, kButton9, bold);
+  MakeButton(w, "Select all", {8, 159, 89, 25}, kButton10, bold);
+  MakeButton(w, "Select None", {8, 190, 89, 25}, kButton11, bold);
+  HWND panel1 = MakeRaisedPanel(w, {3, 25, 199, 114}, kPanel1, kBackground);
+  MakeButton(panel1, "Max Freq Diff", {5, 50, 142, 25}, kButton1, bold);
+  MakeRaisedPanel(w, {3, 145, 199, 82}, kPanel2, kBackground);
+  progressBar1_ = MakeControl(w, PROGRESS_CLASSA, "", PBS_SMOOTH, {3, 297, 199, 20}, kProgressBar1,
+                              nullptr);
+  SendMessageA(progressBar1_, PBM_SETSTEP, 1, 0);
+  // The spin box: its text cannot be typed; only the arrows and the Up and
+  // Down keys move it, between 1 and 20.
+  HWND spinText = MakeControl(w, "EDIT", "5", WS_TABSTOP | ES_READONLY | ES_NUMBER,
+                              {151, 74, 39, 26}, kSpinEdit1, bold, WS_EX_CLIENTEDGE);
+  spinArrows_ = MakeControl(w, UPDOWN_CLASSA, "",
+                            UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+                            {0, 0, 0, 0}, kSpinEdit1Arrows, nullptr);
+  SendMessageA(spinArrows_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(spinText), 0);
+  SendMessageA(spinArrows_, UDM_SETRANGE32, 1, 20);
+  SendMessageA(spinArrows_, UDM_SETPOS32, 0, 5);
+  label2_ = MakeLabel(w, "", 3, 275, kLabel2, plain);
+  label3_ = MakeLabel(w, "", 3, 329, kLabel3, plain);
+  label1_ = MakeLabel(w, "", 3, 351, kLabel1, plain);
+  HWND banner = MakeBanner(w, {-12, 0, 520, 19}, kImage1);
+  SendMessageA(banner, WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
   FormCreate();
 }
 
@@ -33,23 +94,140 @@ void SearchWindow::FormCreate() {
   SetLabelText(label1_, "");
   SetLabelText(label2_, "");
   SetLabelText(label3_, "");
+  // SearchDone starts at 1 and the section count at 0 in a new capture.
 }
 
 void SearchWindow::SetLabel2(const std::string& text) { SetLabelText(label2_, text); }
 
+int SearchWindow::SpinEdit1Value() const {
+  return static_cast<int>(SendMessageA(spinArrows_, UDM_GETPOS32, 0, 0));
+}
+
+void SearchWindow::Button2Click() {
+  NitCapture& capture = NetworkSearch::Instance().capture();
+  capture.StartSearch();
+  SetLabelText(label2_, "Searching... please wait");
+  SetLabelText(label3_, "");
+  SetLabelText(label1_, "");
+  EnableWindow(button2_, FALSE);
+  SetTimer(hwnd(), kTimer1, kTimer1Interval, nullptr);
+}
+
+void SearchWindow::Button3Click() {
+  NetworkSearch::Instance().capture().StopSearch();
+  EnableWindow(button2_, TRUE);
+}
+
+void SearchWindow::Timer1Timer() {
+  // Entries the parser posted before it finished come first.
+  TakeParserResults();
+  NitCapture& capture = NetworkSearch::Instance().capture();
+  if (!capture.SearchDone()) return;
+  capture.StopNitFilter();
+  Button9Click();
+  EnableWindow(button2_, TRUE);
+  KillTimer(hwnd(), kTimer1);
+}
+
+void SearchWindow::Button9Click() {
+  SearchStatus status = RemoveDuplicated(*list_);
+  SetLabelText(label2_, status.status);
+  SetLabelText(label1_, status.count);
+  SendMessageA(progressBar1_, PBM_SETPOS, 0, 0);
+}
+
+void SearchWindow::Button1Click() {
+  SearchStatus status = RemoveNearDuplicates(*list_, [this] { return SpinEdit1Value(); });
+  SetLabelText(label2_, status.status);
+  SetLabelText(label1_, status.count);
+}
+
+void SearchWindow::SetAllChecked(bool checked) {
+  const int n = list_->Count();
+  for (int i = 0; i < n; ++i) list_->SetChecked(i, checked);
+}
+
+void SearchWindow::Button10Click() { SetAllChecked(true); }
+void SearchWindow::Button11Click() { SetAllChecked(false); }
+
+void SearchWindow::Button7Click() {
+  list_->DeleteAll();
+  SetLabelText(label1_, "");
+  SetLabelText(label2_, "");
+  SetLabelText(label3_, "");
+}
+
+void SearchWindow::Button8Click() {
+  const SatPosition position = NetworkSearch::Instance().capture().Position();
+  SaveSelectedRequest request;
+  request.folder = HostExecutableFolder();
+  request.satPositionCode = position.SatPositionCode;
+  request.satPositionName = position.SatPositionName;
+  request.now = LocalNow();
+  request.timeSeparator = LocaleTimeSeparator();
+  SaveSelected(*list_, request);
+}
+
+void SearchWindow::ListView1ColumnClick() { list_->Sort(); }
+
+void SearchWindow::TakeParserResults() {
+  for (const ParserResult& result : NetworkSearch::Instance().TakeResults()) {
+    if (result.kind == ParserResult::kEntry)
+      list_->Add(result.text, true);
+    else
+      SetLabelText(label3_, result.text);
+  }
+}
+
+void SearchWindow::OnCommand(int id) {
+  switch (id) {
+    case kButton2: return Button2Click();
+    case kButton3: return Button3Click();
+    case kButton1: return Button1Click();
+    case kButton8: return Button8Click();
+    case kButton10: return Button10Click();
+    case kButton7: return Button7Click();
+    case kButton11: return Button11Click();
+    case kButton9: return Button9Click();
+  }
+}
+
+LRESULT SearchWindow::OnNotify(const NMHDR& header) {
+  if (header.idFrom != kListView1) return 0;
+  if (header.code == LVN_COLUMNCLICK) {
+    ListView1ColumnClick();
+  } else if (header.code == LVN_ENDLABELEDITA) {
+    const auto& edit = reinterpret_cast<const NMLVDISPINFOA&>(header);
+    // The edited text replaces the entry's, then the list sorts again.
+    if (edit.item.pszText) list_->SetText(edit.item.iItem, edit.item.pszText);
+  }
+  return 0;
+}
+
 LRESULT SearchWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
+    case WM_COMMAND:
+      if (HIWORD(wp) == BN_CLICKED) RunHandler(hwnd(), [&] { OnCommand(LOWORD(wp)); });
+      return 0;
+    case WM_NOTIFY:
+      RunHandler(hwnd(), [&] { OnNotify(*reinterpret_cast<const NMHDR*>(lp)); });
+      return 0;
+    case WM_TIMER:
+      if (wp == kTimer1) RunHandler(hwnd(), [&] { Timer1Timer(); });
+      return 0;
+    case kMsgParserResults:
+      RunHandler(hwnd(), [&] { TakeParserResults(); });
+      return 0;
     case WM_SHOWWINDOW:
       if (wp) SetWindowTextA(hwnd(), kCaption);  // FormShow
       break;
-    case WM_CTLCOLORSTATIC: {  // labels: black text on the window's colour
+    case WM_CTLCOLORSTATIC: {  // labels: black on the window's colour
       HDC dc = reinterpret_cast<HDC>(wp);
       SetTextColor(dc, RGB(0, 0, 0));
       SetBkColor(dc, kBackground);
       return reinterpret_cast<LRESULT>(background_);
     }
   }
-  (void)lp;
   return Window::HandleMessage(msg, wp, lp);
 }
 
