@@ -1,6 +1,9 @@
 #include "plugin/plugin_module.h"
 
+#include <commctrl.h>
+
 #include "plugin/about_window.h"
+#include "plugin/panel.h"
 #include "plugin/search_window.h"
 #include "plugin/web_update_window.h"
 #include "plugin/window.h"
@@ -18,6 +21,9 @@ PluginModule::~PluginModule() = default;
 void PluginModule::EnsureStarted() {
   if (started_) return;
   started_ = true;  // once only, even when a window fails to build
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS |
+                                                     ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
   // A window whose construction fails stays empty; the others still come.
   try {
     form1_ = std::make_unique<SearchWindow>(instance_);
@@ -41,6 +47,7 @@ void PluginModule::Shutdown() {
   tpUpdateMainForm_.reset();
   form1_.reset();
   UnregisterWindowClasses(instance_);
+  UnregisterPanelClasses(instance_);
   HostWnd = nullptr;
   DllId = 0;
   started_ = false;

@@ -15,11 +15,13 @@ class SearchWindow : public Window {
   static constexpr const char* kCaption = "Velq Transponders Updater (Network Search)";
   static constexpr UINT_PTR kTimer1 = 1;
   static constexpr UINT kTimer1Interval = 500;
-  // Control ids (the names the tests find them by).
+  // Control ids: ButtonN is 1000 + N, LabelN 1100 + N, the others below.
   enum ControlId {
-    kImage1 = 100, kPanel1, kButton2, kButton3, kButton1, kSpinEdit1, kSpinEdit1Arrows, kButton8,
-    kPanel2, kButton10, kButton7, kButton11, kLabel2, kProgressBar1, kLabel3, kLabel1, kButton9,
-    kListView1
+    kButton1 = 1001, kButton2 = 1002, kButton3 = 1003, kButton7 = 1007, kButton8 = 1008,
+    kButton9 = 1009, kButton10 = 1010, kButton11 = 1011,
+    kLabel1 = 1101, kLabel2 = 1102, kLabel3 = 1103,
+    kImage1 = 1201, kPanel1 = 1301, kPanel2 = 1302, kListView1 = 1401, kSpinEdit1 = 1501,
+    kSpinEdit1Arrows = 1502, kProgressBar1 = 1601
   };
 
   explicit SearchWindow(HINSTANCE instance);

@@ -1,0 +1,196 @@
+// The host contract end to end: the real plug-in DLL loaded by the host
+// simulator, as an MD-API host loads it.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "plugin/search_window.h"
+#include "tools/mdhost/md_host.h"
+
+namespace {
+
+using mdhost::HostEventKind;
+using mdhost::MdHost;
+using velq::SearchWindow;
+
+std::string PluginPath() {
+  char exe[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string path(exe, n);
+  return path.substr(0, path.find_last_of('\\') + 1) + "VelqTpUpdater.dll";
+}
+
+HWND PluginWindow(const char* className) { return FindWindowA(className, nullptr); }
+
+bool Visible(const char* className) {
+  HWND w = PluginWindow(className);
+  return w && IsWindowVisible(w);
+}
+
+std::string ControlText(HWND window, int id) {
+  char buf[256] = {};
+  GetDlgItemTextA(window, id, buf, sizeof buf);
+  return buf;
+}
+
+class HostContract : public testing::Test {
+ protected:
+  void SetUp() override { host.open(PluginPath()); }
+  void TearDown() override { host.close(); }
+
+  std::size_t Count(HostEventKind kind) const { return host.log().count(kind); }
+
+  MdHost host;
+};
+
+TEST_F(HostContract, IdentifiesWithFourteenBytesAndStartsWithZero) {
+  auto buffer = host.nameBuffer();
+  EXPECT_EQ(0, std::memcmp(buffer.data(), "VelqTpUpdater", 14));  // with its zero
+  for (std::size_t i = 14; i < buffer.size(); ++i)
+    ASSERT_EQ(MdHost::kNameBufferMarker, buffer[i]) << "byte " << i << " was written";
+  EXPECT_FALSE(host.nameOverran());
+  EXPECT_EQ(0, host.startResult());
+}
+
+TEST_F(HostContract, MenuHasItsThreeCommandsWithTheLastOneFlagged) {
+  const auto& items = host.menuItems();
+  ASSERT_EQ(3u, items.size());
+  EXPECT_EQ(L"Network Search", items[0].text);
+  EXPECT_EQ(40065, items[0].id);
+  EXPECT_EQ(L"Web Update", items[1].text);
+  EXPECT_EQ(40066, items[1].id);
+  EXPECT_EQ(L"About", items[2].text);
+  EXPECT_EQ(40068, items[2].id);
+  EXPECT_EQ(0, items[0].flags);
+  EXPECT_EQ(0, items[1].flags);
+  EXPECT_EQ(MF_END, items[2].flags);
+}
+
+TEST_F(HostContract, WindowsExistHiddenFromTheFirstCall) {
+  struct Expected {
+    const char* cls;
+    const char* caption;
+    int width, height;
+  };
+  for (const Expected& e : {Expected{"TForm1", "Velq Transponders Updater (Network Search)", 496, 408},
+                            Expected{"TTpUpdateMainForm", "Velq Transponders Updater  (Web Update)", 703, 568},
+                            Expected{"TForm01", "About", 501, 260}}) {
+    SCOPED_TRACE(e.cls);
+    HWND w = PluginWindow(e.cls);
+    ASSERT_TRUE(w);
+    EXPECT_FALSE(IsWindowVisible(w));
+    char caption[128] = {};
+    GetWindowTextA(w, caption, sizeof caption);
+    EXPECT_STREQ(e.caption, caption);
+    RECT client;
+    GetClientRect(w, &client);
+    EXPECT_EQ(e.width, client.right);
+    EXPECT_EQ(e.height, client.bottom);
+    EXPECT_TRUE(GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  }
+}
+
+TEST_F(HostContract, MenuCommandsShowTheirWindowsByTheLowSixteenBits) {
+  host.selectMenuItem(40065);
+  EXPECT_TRUE(Visible("TForm1"));
+  EXPECT_FALSE(Visible("TTpUpdateMainForm"));
+  host.selectMenuItem(40066);
+  EXPECT_TRUE(Visible("TTpUpdateMainForm"));
+  host.selectMenuItem(40068);
+  EXPECT_TRUE(Visible("TForm01"));
+
+  SendMessageA(PluginWindow("TForm1"), WM_CLOSE, 0, 0);  // closing only hides
+  ASSERT_TRUE(PluginWindow("TForm1"));
+  EXPECT_FALSE(Visible("TForm1"));
+  host.menuSelect(0xABCD0000u | 40065u);
+  EXPECT_TRUE(Visible("TForm1"));
+}
+
+TEST_F(HostContract, OtherMenuCommandsDoNothing) {
+  for (UINT id : {40067u, 0u, 40064u, 40069u, 40065u + 0x10000u - 2u /* low 16 bits: 40063 */})
+    host.menuSelect(id);
+  EXPECT_FALSE(Visible("TForm1"));
+  EXPECT_FALSE(Visible("TTpUpdateMainForm"));
+  EXPECT_FALSE(Visible("TForm01"));
+}
+
+TEST_F(HostContract, ExportsAreAllFoundByName) {
+  ASSERT_TRUE(host.plugin());
+  EXPECT_TRUE(host.plugin()->missingExports().empty());
+}
+
+TEST_F(HostContract, OnExitHidesOnlyTheSearchWindowAndSendsNoStop) {
+  host.selectMenuItem(40065);
+  host.selectMenuItem(40066);
+  SendDlgItemMessageA(PluginWindow("TForm1"), SearchWindow::kButton2, BM_CLICK, 0, 0);  // a search runs
+  const auto stops = Count(HostEventKind::StopFilter);
+  host.plugin()->exports().exit();
+  EXPECT_FALSE(Visible("TForm1"));
+  EXPECT_TRUE(Visible("TTpUpdateMainForm"));
+  EXPECT_EQ(stops, Count(HostEventKind::StopFilter));
+}
+
+TEST_F(HostContract, FilterCloseSetsTheStatusLine) {
+  host.filterClose();
+  EXPECT_EQ("Done please (click remove dublicated)", ControlText(PluginWindow("TForm1"), SearchWindow::kLabel2));
+}
+
+TEST_F(HostContract, StartSearchStopsThenStartsTheNitFilter) {
+  HWND form1 = PluginWindow("TForm1");
+  host.selectMenuItem(40065);
+  SendDlgItemMessageA(form1, SearchWindow::kButton2, BM_CLICK, 0, 0);  // Start Search
+
+  auto events = host.events();
+  std::vector<mdhost::HostEvent> filterEvents;
+  for (const auto& e : events)
+    if (e.kind == HostEventKind::StartFilter || e.kind == HostEventKind::StopFilter)
+      filterEvents.push_back(e);
+  ASSERT_EQ(2u, filterEvents.size());
+  EXPECT_EQ(HostEventKind::StopFilter, filterEvents[0].kind);
+  EXPECT_EQ(0u, filterEvents[0].runningId);  // nothing started yet
+  EXPECT_EQ(0x01020021u, filterEvents[0].wParam);
+  const auto& start = filterEvents[1];
+  ASSERT_EQ(HostEventKind::StartFilter, start.kind);
+  EXPECT_EQ(0x01020020u, start.wParam);
+  ASSERT_TRUE(start.record);
+  EXPECT_EQ(7, start.record->DllId);
+  EXPECT_EQ(1, start.record->FilterId);
+  EXPECT_EQ(0x0010, start.record->Pid);
+  char name[32] = {'N', 'I', 'T'};
+  EXPECT_EQ(0, std::memcmp(name, start.record->Name, 32));
+  EXPECT_EQ(0, start.record->Padding);
+  EXPECT_TRUE(start.record->Callback);
+  EXPECT_EQ(0u, start.record->RunningId);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(form1, SearchWindow::kButton2)));
+  EXPECT_EQ("Searching... please wait", ControlText(form1, SearchWindow::kLabel2));
+
+  // Stop Search sends the id the host wrote into the record.
+  SendDlgItemMessageA(form1, SearchWindow::kButton3, BM_CLICK, 0, 0);
+  events = host.events();
+  auto stop = std::find_if(events.rbegin(), events.rend(),
+                           [](const auto& e) { return e.kind == HostEventKind::StopFilter; });
+  ASSERT_NE(events.rend(), stop);
+  EXPECT_EQ(start.runningId, stop->runningId);
+  EXPECT_EQ(static_cast<LPARAM>(start.lParam + offsetof(mdapi::TStartFilterRec, RunningId)),
+            stop->lParam);
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(form1, SearchWindow::kButton2)));
+}
+
+TEST(HostUnload, DestroysTheWindows) {
+  {
+    MdHost host;
+    host.open(PluginPath());
+    host.selectMenuItem(40065);
+    ASSERT_TRUE(PluginWindow("TForm1"));
+    host.close();
+  }
+  EXPECT_FALSE(PluginWindow("TForm1"));
+  EXPECT_FALSE(PluginWindow("TTpUpdateMainForm"));
+  EXPECT_FALSE(PluginWindow("TForm01"));
+}
+
+}  // namespace
