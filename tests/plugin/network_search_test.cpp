@@ -1,0 +1,207 @@
+// The network search from end to end: a NIT in a transport stream, fed by the
+// host simulator to the real DLL, ends as entries in the search window and
+// as a transponder list file beside the host's executable.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "plugin/search_window.h"
+#include "tests/support/nit_builder.h"
+#include "tools/mdhost/md_host.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using mdhost::HostEventKind;
+using mdhost::MdHost;
+using velq::SearchWindow;
+using velq::Transponder;
+using P = velq::Polarisation;
+
+std::string ExeFolder() {
+  char exe[MAX_PATH];
+  DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string path(exe, n);
+  return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+Transponder Tp(std::uint32_t mhz, P pol, std::uint32_t ksym = 27500) {
+  Transponder t;
+  t.FrequencyKhz = mhz * 1000 + 250;
+  t.PositionTenths = 192;
+  t.hemisphere = velq::Hemisphere::East;
+  t.polarisation = pol;
+  t.SymbolRate = ksym * 1000;
+  return t;
+}
+
+// Two sections, another PID's packets in between, one transponder twice.
+std::string WriteNitStream(const std::string& name, const std::vector<Transponder>& tps) {
+  velq::NitTable table;
+  table.Transponders = tps;
+  table.TranspondersPerSection = 3;
+  auto packets = velq::SectionsToPackets(velq::BuildNitSections(table));
+  std::string bytes;
+  for (const auto& packet : packets) {
+    bytes.append(reinterpret_cast<const char*>(packet.data()), packet.size());
+    std::string other(188, '\xFF');
+    other[0] = 0x47, other[1] = 0x01, other[2] = 0x00, other[3] = 0x10;  // PID 0x0100
+    bytes += other;
+  }
+  std::string path = ExeFolder() + name;
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class NetworkSearch : public testing::Test {
+ protected:
+  void SetUp() override {
+    tsPath_ = WriteNitStream("search_test.ts", {Tp(11727, P::Vertical), Tp(12188, P::Horizontal),
+                                                Tp(11729, P::Vertical), Tp(10744, P::Horizontal),
+                                                Tp(11727, P::Vertical)});
+    mdhost::HostOptions options;
+    options.tsPath = tsPath_;
+    options.pace = 1ms;
+    host_ = std::make_unique<MdHost>(options);
+    host_->open(ExeFolder() + "VelqTpUpdater.dll");
+    host_->selectMenuItem(40065);
+    form1_ = FindWindowA("TForm1", nullptr);
+    ASSERT_TRUE(form1_);
+    list_ = GetDlgItem(form1_, SearchWindow::kListView1);
+  }
+  void TearDown() override {
+    host_->close();
+    DeleteFileA(tsPath_.c_str());
+    DeleteFileA(listPath_.c_str());
+  }
+
+  // Max Freq Diff stands inside Panel1; the other buttons on the window.
+  HWND Control(int id) {
+    HWND direct = GetDlgItem(form1_, id);
+    return direct ? direct : GetDlgItem(GetDlgItem(form1_, SearchWindow::kPanel1), id);
+  }
+  void Click(int id) { SendMessageA(Control(id), BM_CLICK, 0, 0); }
+  std::string Text(int id) {
+    char buf[256] = {};
+    GetDlgItemTextA(form1_, id, buf, sizeof buf);
+    return buf;
+  }
+  int Count() { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
+  std::vector<std::string> Entries() {
+    std::vector<std::string> out;
+    for (int i = 0; i < Count(); ++i) {
+      char buf[128] = {};
+      ListView_GetItemText(list_, i, 0, buf, sizeof buf);
+      out.push_back(buf);
+    }
+    return out;
+  }
+  std::vector<bool> Checks() {
+    std::vector<bool> out;
+    for (int i = 0; i < Count(); ++i) out.push_back(ListView_GetCheckState(list_, i));
+    return out;
+  }
+  // A whole search: Start Search, then the window's own timer completes it.
+  bool SearchCompletes() {
+    Click(SearchWindow::kButton2);
+    return host_->pumpUntil([&] { return Text(SearchWindow::kLabel2) == "Search finished"; }, 10s);
+  }
+
+  std::string tsPath_, listPath_;
+  std::unique_ptr<MdHost> host_;
+  HWND form1_ = nullptr, list_ = nullptr;
+};
+
+TEST_F(NetworkSearch, FindsEveryTransponderSortedWithoutExactDuplicates) {
+  ASSERT_TRUE(SearchCompletes());
+  EXPECT_EQ((std::vector<std::string>{"10744,H,27500,34,DVB-S,QPSK", "11727,V,27500,34,DVB-S,QPSK",
+                                      "11729,V,27500,34,DVB-S,QPSK", "12188,H,27500,34,DVB-S,QPSK"}),
+            Entries());
+  EXPECT_EQ((std::vector<bool>{true, true, true, true}), Checks());
+  EXPECT_EQ("Found 4 TP(s) in total", Text(SearchWindow::kLabel1));
+  EXPECT_EQ("Astra 1F/1G/1H/1KR/1L (19,2\xB0"
+            "E) 19.2 \xB0"
+            "E",
+            Text(SearchWindow::kLabel3));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(form1_, SearchWindow::kButton2)));
+  // The completed search closed its filter: the last filter message is a stop.
+  auto events = host_->events();
+  auto last = std::find_if(events.rbegin(), events.rend(), [](const auto& e) {
+    return e.kind == HostEventKind::StartFilter || e.kind == HostEventKind::StopFilter;
+  });
+  ASSERT_NE(events.rend(), last);
+  EXPECT_EQ(HostEventKind::StopFilter, last->kind);
+  EXPECT_EQ(0u, host_->runningFilters());
+}
+
+TEST_F(NetworkSearch, MaxFreqDiffThenSaveWritesTheCheckedEntries) {
+  ASSERT_TRUE(SearchCompletes());
+  // 11727 and 11729 V are 2 MHz apart: with a limit of 1 both stay, with 2 the later goes.
+  SendDlgItemMessageA(form1_, SearchWindow::kSpinEdit1Arrows, UDM_SETPOS32, 0, 1);
+  Click(SearchWindow::kButton1);
+  EXPECT_EQ(4, Count());
+  SendDlgItemMessageA(form1_, SearchWindow::kSpinEdit1Arrows, UDM_SETPOS32, 0, 2);
+  Click(SearchWindow::kButton1);
+  EXPECT_EQ((std::vector<std::string>{"10744,H,27500,34,DVB-S,QPSK", "11727,V,27500,34,DVB-S,QPSK",
+                                      "12188,H,27500,34,DVB-S,QPSK"}),
+            Entries());
+  EXPECT_EQ("Found 3 TP(s) in total", Text(SearchWindow::kLabel1));
+
+  ListView_SetCheckState(list_, 0, FALSE);  // the user unticks one
+  Click(SearchWindow::kButton8);
+  EXPECT_EQ(2, Count());
+  listPath_ = ExeFolder() + "0192.ini";
+  std::string file = ReadAll(listPath_);
+  auto body = file.find("\r\n");
+  ASSERT_NE(std::string::npos, body);
+  EXPECT_EQ(";    [Created by Velq Transponders Updater ", file.substr(0, 43));
+  EXPECT_EQ("\r\n[SATTYPE]\r\n1=0192\r\n2=Astra 1F/1G/1H/1KR/1L (19,2\xB0"
+            "E)\r\n[DVB]\r\n0=2\r\n1=11727,V,27500,34,DVB-S,QPSK\r\n2=12188,H,27500,34,DVB-S,QPSK\r\n",
+            file.substr(body));
+}
+
+TEST_F(NetworkSearch, SelectAllNoneAndClearAll) {
+  ASSERT_TRUE(SearchCompletes());
+  Click(SearchWindow::kButton11);
+  EXPECT_EQ(std::vector<bool>(4, false), Checks());
+  Click(SearchWindow::kButton10);
+  EXPECT_EQ(std::vector<bool>(4, true), Checks());
+  Click(SearchWindow::kButton7);
+  EXPECT_EQ(0, Count());
+  EXPECT_EQ("", Text(SearchWindow::kLabel1));
+  EXPECT_EQ("", Text(SearchWindow::kLabel2));
+  EXPECT_EQ("", Text(SearchWindow::kLabel3));
+}
+
+TEST_F(NetworkSearch, StopSearchCompletesOnTheNextTick) {
+  host_->options().tsPath.clear();  // the host delivers nothing: the search waits
+  Click(SearchWindow::kButton2);
+  EXPECT_EQ("Searching... please wait", Text(SearchWindow::kLabel2));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(form1_, SearchWindow::kButton2)));
+  Click(SearchWindow::kButton3);
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(form1_, SearchWindow::kButton2)));
+  EXPECT_TRUE(host_->pumpUntil([&] { return Text(SearchWindow::kLabel2) == "Search finished"; }, 5s));
+  EXPECT_EQ("Found 0 TP(s) in total", Text(SearchWindow::kLabel1));
+}
+
+TEST_F(NetworkSearch, ASecondSearchMergesWithTheFirst) {
+  ASSERT_TRUE(SearchCompletes());
+  ListView_SetCheckState(list_, 1, FALSE);
+  ASSERT_TRUE(SearchCompletes());
+  EXPECT_EQ(4, Count());  // the same table again: merged by "Remove duplicated"
+  EXPECT_EQ(std::vector<bool>(4, true), Checks());
+}
+
+}  // namespace
