@@ -1,0 +1,44 @@
+#include "tools/mdhost/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace mdhost {
+namespace {
+
+TEST(CommandLine, AcceptsThePluginAndItsOptionsInAnyOrder) {
+  auto line = parseCommandLine({"--pace-ms", "0", "Plug.dll", "--ts", "nit.ts"});
+  EXPECT_EQ(line.error, "");
+  EXPECT_EQ(line.pluginPath, "Plug.dll");
+  EXPECT_EQ(line.tsPath, "nit.ts");
+  EXPECT_EQ(line.paceMs, 0);
+  EXPECT_EQ(parseCommandLine({"Plug.dll"}).paceMs, 1);
+}
+
+TEST(CommandLine, HelpNeedsNothingElse) {
+  for (const char* flag : {"--help", "-h", "/?"}) {
+    auto line = parseCommandLine({flag});
+    EXPECT_TRUE(line.help) << flag;
+    EXPECT_EQ(line.error, "") << flag;
+  }
+}
+
+TEST(CommandLine, RefusesWhatItCannotUse) {
+  const std::vector<std::vector<std::string>> bad = {
+      {},
+      {"--ts", "nit.ts"},
+      {"a.dll", "b.dll"},
+      {"a.dll", "--ts"},
+      {"a.dll", "--pace-ms"},
+      {"a.dll", "--pace-ms", "-1"},
+      {"a.dll", "--pace-ms", "5x"},
+      {"a.dll", "--pace-ms", "60001"},
+      {"a.dll", "--pace-ms", "99999999999"},
+      {"a.dll", "--verbose"},
+  };
+  for (const auto& args : bad) {
+    EXPECT_NE(parseCommandLine(args).error, "") << ::testing::PrintToString(args);
+  }
+}
+
+}  // namespace
+}  // namespace mdhost
