@@ -1,0 +1,54 @@
+#include "tests/support/nit_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+#include "tests/support/crc32.h"
+
+namespace velq {
+namespace {
+
+TEST(Mpeg2Crc32, MatchesTheCheckValueAndClosesSections) {
+  constexpr std::string_view kCheck = "123456789";
+  EXPECT_EQ(Mpeg2Crc32({reinterpret_cast<const std::uint8_t*>(kCheck.data()), kCheck.size()}),
+            0x0376E6E7u);
+  const SectionBytes section = BuildNitSection({.NetworkName = "Velq", .Transponders = {{}}});
+  EXPECT_EQ(Mpeg2Crc32(section), 0u);
+}
+
+TEST(EncodeSatelliteDescriptor, GivesTheBroadcastBytes) {
+  const Transponder astra{.FrequencyKhz = 11727500, .PositionTenths = 192,
+                          .polarisation = Polarisation::Vertical, .SymbolRate = 27500000};
+  const std::array<std::uint8_t, 13> expected = {0x43, 0x0B, 0x01, 0x17, 0x27, 0x50, 0x01,
+                                                 0x92, 0xA1, 0x02, 0x75, 0x00, 0x03};
+  EXPECT_EQ(EncodeSatelliteDescriptor(astra), expected);
+
+  const Transponder west{.FrequencyKhz = 3840000, .PositionTenths = 300,
+                         .hemisphere = Hemisphere::West, .polarisation = Polarisation::Right,
+                         .system = DeliverySystem::DvbS2, .modulation = Modulation::Psk8,
+                         .RollOff = 2, .SymbolRate = 6111500, .Fec = FecInner::Fec9_10};
+  const std::array<std::uint8_t, 13> expectedWest = {0x43, 0x0B, 0x00, 0x38, 0x40, 0x00, 0x03,
+                                                     0x00, 0x76, 0x00, 0x61, 0x11, 0x59};
+  EXPECT_EQ(EncodeSatelliteDescriptor(west), expectedWest);
+  EXPECT_THROW(EncodeSatelliteDescriptor({.PositionTenths = 10000}), std::out_of_range);
+}
+
+TEST(SectionsToPackets, StartsEachSectionInANewPacket) {
+  const std::vector<SectionBytes> sections = {SectionBytes(200, 0xAB), SectionBytes(10, 0xCD)};
+  const std::vector<TsPacket> packets = SectionsToPackets(sections, 14);
+  ASSERT_EQ(packets.size(), 3u);
+  const std::uint8_t headers[3][4] = {{0x47, 0x40, 0x10, 0x1E}, {0x47, 0x00, 0x10, 0x1F},
+                                      {0x47, 0x40, 0x10, 0x10}};
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_TRUE(std::equal(std::begin(headers[i]), std::end(headers[i]), packets[i].begin())) << i;
+  }
+  EXPECT_EQ(packets[0][4], 0x00);  // pointer_field
+  EXPECT_EQ(packets[1][4 + 16], 0xAB);  // 183 + 17 = 200 bytes of the first section
+  EXPECT_EQ(packets[1][4 + 17], 0xFF);
+  EXPECT_EQ(packets[2][4 + 10], 0xCD);
+  EXPECT_EQ(packets[2][4 + 11], 0xFF);
+}
+
+}  // namespace
+}  // namespace velq
