@@ -312,7 +312,11 @@ LRESULT MdHost::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (view_) view_->layout(LOWORD(lParam), HIWORD(lParam));
       return 0;
     case WM_CLOSE:
-      if (pluginCallDepth_ > 0) {
+      if (options_.quitOnClose) {
+        // The owner closes us after its loop ends: a plug-in's modal box
+        // may be dispatching this, with plug-in frames below it.
+        PostQuitMessage(0);
+      } else if (pluginCallDepth_ > 0) {
         closePending_ = true;
       } else {
         close();
@@ -321,7 +325,6 @@ LRESULT MdHost::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       shutDownPlugin();
       KillTimer(window_, kRefreshTimer);
-      if (options_.quitOnClose) PostQuitMessage(0);
       return 0;
   }
   return DefWindowProcA(window_, message, wParam, lParam);

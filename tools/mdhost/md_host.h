@@ -36,7 +36,7 @@ struct HostOptions {
   bool loopTs = true;
   UINT dllId = 7;                     // On_Start's fourth argument
   bool visible = false;               // a window for people: text area and status line
-  bool quitOnClose = false;           // post WM_QUIT when the window goes
+  bool quitOnClose = false;           // the close box posts WM_QUIT; the owner calls close() after its loop
 };
 
 class MdHost {
@@ -88,8 +88,9 @@ class MdHost {
   void recPlay();
 
   // On_Exit, then the running filters are stopped, then FreeLibrary, then
-  // the window goes. Idempotent. The window's close box does the same, once
-  // no call into the plug-in is on the stack.
+  // the window goes. Idempotent. The window's close box does the same once
+  // no export call is on the stack, or with quitOnClose ends the owner's
+  // message loop instead.
   void close();
   bool closed() const { return shutDown_; }
 

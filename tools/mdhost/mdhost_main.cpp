@@ -57,7 +57,9 @@ int main(int argc, char** argv) {
     printMenu(host.menuItems(), 0);
     for (const std::string& name : host.plugin()->missingExports()) std::printf("Missing export: %s\n", name.c_str());
     std::fflush(stdout);
-    return runMessageLoop();
+    int exitCode = runMessageLoop();
+    host.close();  // only now is no plug-in code left on the stack
+    return exitCode;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "mdhost: %s\n", e.what());
     return 1;

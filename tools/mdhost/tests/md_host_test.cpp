@@ -307,6 +307,18 @@ TEST_F(MdHostTest, AClosePickedUpInsideAPluginCallWaitsForItToReturn) {
   EXPECT_EQ(fake_plugin::state().exits, 1);
 }
 
+TEST_F(MdHostTest, WithQuitOnCloseTheCloseBoxOnlyEndsTheOwnersLoop) {
+  HostOptions options;
+  options.quitOnClose = true;
+  MdHost& host = makeHost(options);
+  PostMessageA(host.window(), WM_CLOSE, 0, 0);
+  host.pumpUntil([] { return false; }, 30ms);
+  MSG quit;
+  EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_FALSE(host.closed());
+  EXPECT_EQ(fake_plugin::state().exits, 0);
+}
+
 TEST(PluginLibrary, ReportsWhatAModuleLacks) {
   EXPECT_THROW(PluginLibrary::load("C:\\no\\such\\plugin.dll"), std::runtime_error);
   auto library = PluginLibrary::load("version.dll");
