@@ -12,10 +12,15 @@ bool parsePace(const std::string& text, int& pace) {
   return error == std::errc() && end == text.data() + text.size() && pace >= 0 && pace <= kMaxPaceMs;
 }
 
+bool parseMenuId(const std::string& text, unsigned& id) {
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
+  return error == std::errc() && end == text.data() + text.size() && id > 0 && id <= 0xFFFF;
+}
+
 }  // namespace
 
 const char* const kUsage =
-    "Usage: mdhost.exe PLUGIN.dll [--ts FILE.ts] [--pace-ms N]\n"
+    "Usage: mdhost.exe PLUGIN.dll [--ts FILE.ts] [--pace-ms N] [--menu ID]...\n"
     "\n"
     "A small MD-API host for trying a plug-in without a receiver. It loads\n"
     "PLUGIN.dll, merges the plug-in's menu into its \"Plugins\" menu, and lists\n"
@@ -26,6 +31,8 @@ const char* const kUsage =
     "                 packets), looping the file until the filter is stopped\n"
     "  --pace-ms N    pause N milliseconds after each payload (default 1, 0 for\n"
     "                 no pause; at most 60000)\n"
+    "  --menu ID      pick the plug-in's menu item ID once loaded, as a person\n"
+    "                 would (e.g. 40065); may be given more than once\n"
     "  --help         show this text\n"
     "\n"
     "Closing the window calls On_Exit, stops running filters and unloads the\n"
@@ -44,6 +51,12 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     } else if (arg == "--pace-ms") {
       if (!hasValue || !parsePace(args[++i], line.paceMs))
         line.error = "--pace-ms needs a whole number of milliseconds from 0 to 60000";
+    } else if (arg == "--menu") {
+      unsigned id = 0;
+      if (!hasValue || !parseMenuId(args[++i], id))
+        line.error = "--menu needs a menu item id from 1 to 65535";
+      else
+        line.menuPicks.push_back(id);
     } else if (arg.starts_with("--")) {
       line.error = "unknown option " + arg;
     } else if (!line.pluginPath.empty()) {

@@ -1,5 +1,5 @@
 #pragma once
-// mdhost.exe's arguments: PLUGIN.dll [--ts FILE.ts] [--pace-ms N] [--help].
+// mdhost.exe's arguments: PLUGIN.dll [--ts FILE.ts] [--pace-ms N] [--menu ID]... [--help].
 
 #include <string>
 #include <vector>
@@ -10,6 +10,7 @@ struct CommandLine {
   std::string pluginPath;
   std::string tsPath;
   int paceMs = 1;
+  std::vector<unsigned> menuPicks;  // plug-in menu ids to pick at start, in order
   bool help = false;
   std::string error;  // empty when the arguments make sense
 };

@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
     printMenu(host.menuItems(), 0);
     for (const std::string& name : host.plugin()->missingExports()) std::printf("Missing export: %s\n", name.c_str());
     std::fflush(stdout);
+    for (unsigned id : line.menuPicks) host.selectMenuItem(id);
     int exitCode = runMessageLoop();
     host.close();  // only now is no plug-in code left on the stack
     return exitCode;

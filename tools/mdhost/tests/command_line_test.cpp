@@ -6,11 +6,13 @@ namespace mdhost {
 namespace {
 
 TEST(CommandLine, AcceptsThePluginAndItsOptionsInAnyOrder) {
-  auto line = parseCommandLine({"--pace-ms", "0", "Plug.dll", "--ts", "nit.ts"});
+  auto line = parseCommandLine(
+      {"--pace-ms", "0", "--menu", "40065", "Plug.dll", "--ts", "nit.ts", "--menu", "40068"});
   EXPECT_EQ(line.error, "");
   EXPECT_EQ(line.pluginPath, "Plug.dll");
   EXPECT_EQ(line.tsPath, "nit.ts");
   EXPECT_EQ(line.paceMs, 0);
+  EXPECT_EQ(line.menuPicks, (std::vector<unsigned>{40065, 40068}));
   EXPECT_EQ(parseCommandLine({"Plug.dll"}).paceMs, 1);
   EXPECT_TRUE(parseCommandLine({"--help"}).help);
   EXPECT_EQ(parseCommandLine({"--help"}).error, "");  // help needs no plug-in
@@ -28,6 +30,10 @@ TEST(CommandLine, RefusesWhatItCannotUse) {
       {"a.dll", "--pace-ms", "60001"},
       {"a.dll", "--pace-ms", "99999999999"},
       {"a.dll", "--verbose"},
+      {"a.dll", "--menu"},
+      {"a.dll", "--menu", "0"},
+      {"a.dll", "--menu", "65536"},
+      {"a.dll", "--menu", "about"},
   };
   for (const auto& args : bad) {
     EXPECT_NE(parseCommandLine(args).error, "") << ::testing::PrintToString(args);
