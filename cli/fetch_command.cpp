@@ -1,0 +1,80 @@
+#include "cli/fetch_command.h"
+
+#include <filesystem>
+
+#include "cli/exit_codes.h"
+#include "cli/position_argument.h"
+#include "webupdate/download_folder.h"
+#include "webupdate/download_job.h"
+#include "webupdate/tp_fetch.h"
+#include "webupdate/update_all_order.h"
+
+namespace velq {
+namespace {
+
+bool FolderUsable(const FetchOptions& options, std::FILE* err) {
+  // The plug-in leaves this to the download facility; here a clear word
+  // before the first request is kinder.
+  if (options.folder.empty() || std::filesystem::is_directory(options.folder)) return true;
+  std::fprintf(err, "velqtp: no such folder: %s\n", options.folder.c_str());
+  return false;
+}
+
+void PrintStep(std::FILE* out, std::size_t step, std::size_t steps, const FetchOptions& options,
+               const CatalogueRow& row) {
+  const int width = steps >= 10 ? 2 : 1;
+  std::fprintf(out, "[%*zu/%zu] %-6.*s -> %s\n", width, step, steps, static_cast<int>(row.posValue.size()),
+               row.posValue.data(), DownloadTargetPath(options.folder, row.fileName).c_str());
+  std::fflush(out);
+}
+
+// Runs one command's downloads; a failure prints the plug-in's text and the
+// reason libcurl gave.
+template <typename Work>
+int RunDownloads(const FetchOptions& options, std::FILE* err, Work&& work) {
+  if (!FolderUsable(options, err)) return kExitFailure;
+  CurlDownloader downloader(options.timeouts);
+  WebUpdateContext context{downloader, options.site, [&options] { return options.folder; }, {}};
+  try {
+    work(context);
+    return kExitOk;
+  } catch (const DownloadError& e) {
+    std::fprintf(err, "velqtp: %s\n", e.what());
+    if (!downloader.lastError().empty()) std::fprintf(err, "velqtp: %s\n", downloader.lastError().c_str());
+    return kExitFailure;
+  }
+}
+
+}  // namespace
+
+int RunFetch(const FetchOptions& options, std::FILE* out, std::FILE* err) {
+  std::vector<const CatalogueRow*> rows;
+  for (const std::string& argument : options.positions) {
+    const CatalogueRow* row = FindRowByArgument(argument);
+    if (row == nullptr) {
+      std::fprintf(err, "velqtp: %s is not in the download catalogue (see: velqtp catalogue)\n",
+                   argument.c_str());
+      return kExitUsage;
+    }
+    rows.push_back(row);
+  }
+  return RunDownloads(options, err, [&](const WebUpdateContext& context) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      PrintStep(out, i + 1, rows.size(), options, *rows[i]);
+      DownloadTpFile(context, *rows[i]);
+    }
+  });
+}
+
+int RunUpdateAll(const FetchOptions& options, std::FILE* out, std::FILE* err) {
+  const int status = RunDownloads(options, err, [&](const WebUpdateContext& context) {
+    RunUpdateAll(context, [&](std::size_t step, const CatalogueRow& row) {
+      PrintStep(out, step, kUpdateAllSteps, options, row);
+    });
+  });
+  if (status == kExitOk) std::fprintf(out, "%.*s\n", static_cast<int>(kAllSatellitesUpdatedText.size()),
+                                      kAllSatellitesUpdatedText.data());
+  return status;
+}
+
+}  // namespace velq

@@ -1,0 +1,66 @@
+#include "cli/nit_scan.h"
+
+#include <cstring>
+#include <vector>
+
+#include "cli/ts_packet_framer.h"
+#include "search/nit_capture.h"
+
+namespace velq {
+namespace {
+
+// A recording has no section filter to open or close.
+class RecordedStreamHost : public NitFilterHost {
+ public:
+  void SendStartFilter() override {}
+  void SendStopFilter() override {}
+};
+
+class ListSink : public NitEntrySink {
+ public:
+  explicit ListSink(NitScanResult& result) : result_(result) {}
+  void AddCheckedEntry(const std::string& text) override { result_.list.Add(text, true); }
+  void SetSatelliteLine(const std::string& text) override { result_.satelliteLine = text; }
+
+ private:
+  NitScanResult& result_;
+};
+
+}  // namespace
+
+NitScanResult ScanForNit(const BlockReader& read, const ScanProgress& onProgress) {
+  NitScanResult result;
+  RecordedStreamHost host;
+  ListSink sink(result);
+  NitCapture capture(host, sink, '.');
+  capture.StartSearch();
+
+  TsPacketFramer framer(kNitPacketPid, [&capture](const std::uint8_t* payload) {
+    capture.Deliver(static_cast<std::int32_t>(kTsPayloadSize), payload);
+    return !capture.SearchDone();
+  });
+
+  std::vector<std::uint8_t> buffer(kTsFramerMaxTail + kScanBlockSize);
+  std::size_t have = 0;
+  bool atEnd = false;
+  while (!atEnd && !framer.stopped()) {
+    const std::size_t got = read(buffer.data() + have, buffer.size() - have);
+    atEnd = got == 0;
+    have += got;
+    result.bytesRead += got;
+    if (onProgress && got != 0) onProgress(result.bytesRead);
+
+    const std::size_t done = framer.Frame(buffer.data(), have, atEnd);
+    std::memmove(buffer.data(), buffer.data() + done, have - done);
+    have -= done;
+  }
+
+  capture.StopNitFilter();
+  result.tableParsed = capture.SearchDone();
+  result.position = capture.Position();
+  result.packets = framer.packets();
+  result.packetDistance = framer.stride();
+  return result;
+}
+
+}  // namespace velq

@@ -1,0 +1,41 @@
+#pragma once
+// The network search run on a recorded transport stream: the payloads of
+// PID 0x0010 go through the capture and parser the plug-in uses, from the
+// start of a search until the first complete table has been parsed.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "search/nit_parser.h"
+#include "search/vector_check_list.h"
+
+namespace velq {
+
+inline constexpr std::uint16_t kNitPacketPid = 0x0010;
+// Big blocks keep the scan of a large recording close to the speed of
+// reading it; the tail the framer keeps is moved to the front of the next.
+inline constexpr std::size_t kScanBlockSize = 1 << 20;
+
+struct NitScanResult {
+  bool tableParsed = false;
+  VectorCheckList list;       // as the parser added them, in entry order
+  std::string satelliteLine;  // Windows-1252; empty without a valid entry
+  SatPosition position;       // of the last descriptor decoded
+  std::uint64_t bytesRead = 0;
+  std::uint64_t packets = 0;       // transport-stream packets framed, of every PID
+  std::size_t packetDistance = 0;  // 188, 192 or 204 at the end; 0 when not locked
+};
+
+// Fills `buffer` with up to `capacity` bytes and returns the count; 0 at
+// the end of the input.
+using BlockReader = std::function<std::size_t(std::uint8_t* buffer, std::size_t capacity)>;
+// The bytes read so far, after every block.
+using ScanProgress = std::function<void(std::uint64_t bytesRead)>;
+
+// Reads until the table is parsed or the input ends. Satellite lines use a
+// point as the decimal separator.
+NitScanResult ScanForNit(const BlockReader& read, const ScanProgress& onProgress = {});
+
+}  // namespace velq
