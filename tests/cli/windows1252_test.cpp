@@ -1,0 +1,28 @@
+#include "cli/windows1252.h"
+
+#include <gtest/gtest.h>
+
+namespace velq {
+namespace {
+
+TEST(Windows1252ToUtf8, ConvertsEveryKindOfByte) {
+  struct Case {
+    std::string in;
+    std::string out;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"Astra 1F (19,2\xB0" "E)", "Astra 1F (19,2\xC2\xB0" "E)"},
+           {"", ""},
+           {"plain ASCII 0123", "plain ASCII 0123"},
+           {"\x80", "\xE2\x82\xAC"},       // euro sign
+           {"\x8A\x9F", "\xC5\xA0\xC5\xB8"},  // S caron, Y diaeresis
+           {"\x81\x9D", "\xC2\x81\xC2\x9D"},  // undefined: kept as C1 controls
+           {"\xA0\xE9\xFF", "\xC2\xA0\xC3\xA9\xC3\xBF"},
+           {std::string("a\0b", 3), std::string("a\0b", 3)},
+       }) {
+    EXPECT_EQ(Windows1252ToUtf8(c.in), c.out) << c.in;
+  }
+}
+
+}  // namespace
+}  // namespace velq
