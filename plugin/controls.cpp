@@ -20,7 +20,7 @@ HWND MakeButton(HWND parent, const char* text, const Place& place, int id, HFONT
 }
 
 HWND MakeLabel(HWND parent, const char* text, int left, int top, int id, HFONT font) {
-  HWND h = MakeControl(parent, "STATIC", "", SS_LEFT | SS_NOPREFIX, {left, top, 0, 0}, id, font);
+  HWND h = MakeControl(parent, "STATIC", "", SS_LEFTNOWORDWRAP | SS_NOPREFIX, {left, top, 0, 0}, id, font);
   SetLabelText(h, text);
   return h;
 }

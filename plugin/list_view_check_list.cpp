@@ -86,7 +86,7 @@ void ListViewCheckList::Sort() {
     return;
   std::stable_sort(entries.begin(), entries.end(),
                    [](const Entry& a, const Entry& b) { return EntryLess(a.text, b.text); });
-  SendMessageA(lv_, WM_SETREDRAW, FALSE, 0);
+  ListViewBatch batch(lv_);
   for (int i = 0; i < n; ++i) {
     LVITEMA item{};
     item.iSubItem = 0;
@@ -94,6 +94,13 @@ void ListViewCheckList::Sort() {
     SendMessageA(lv_, LVM_SETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
     SetChecked(i, entries[static_cast<size_t>(i)].checked);
   }
+}
+
+ListViewBatch::ListViewBatch(HWND listView) : lv_(listView) {
+  SendMessageA(lv_, WM_SETREDRAW, FALSE, 0);
+}
+
+ListViewBatch::~ListViewBatch() {
   SendMessageA(lv_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(lv_, nullptr, TRUE);
 }

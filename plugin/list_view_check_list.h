@@ -29,4 +29,18 @@ class ListViewCheckList : public CheckList {
   HWND lv_;
 };
 
+// Holds the list view's drawing while many entries change, and redraws it
+// once at the end: inserting entries one by one into a visible list otherwise
+// costs a repaint each.
+class ListViewBatch {
+ public:
+  explicit ListViewBatch(HWND listView);
+  ~ListViewBatch();
+  ListViewBatch(const ListViewBatch&) = delete;
+  ListViewBatch& operator=(const ListViewBatch&) = delete;
+
+ private:
+  HWND lv_;
+};
+
 }  // namespace velq

@@ -85,6 +85,10 @@ void SearchWindow::OnCreate() {
   label2_ = MakeLabel(w, "", 3, 275, kLabel2, plain);
   label3_ = MakeLabel(w, "", 3, 329, kLabel3, plain);
   label1_ = MakeLabel(w, "", 3, 351, kLabel1, plain);
+  // The panels are frames behind the buttons and the spin box that stand on
+  // them: bottom of the z-order, whatever their place in the tab order.
+  for (int panel : {kPanel2, kPanel1})
+    SetWindowPos(GetDlgItem(w, panel), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   HWND banner = MakeBanner(w, {-12, 0, 520, 19}, kImage1);
   SendMessageA(banner, WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
   FormCreate();
@@ -130,6 +134,7 @@ void SearchWindow::Timer1Timer() {
 }
 
 void SearchWindow::Button9Click() {
+  ListViewBatch batch(listView1_);
   SearchStatus status = RemoveDuplicated(*list_);
   SetLabelText(label2_, status.status);
   SetLabelText(label1_, status.count);
@@ -137,6 +142,7 @@ void SearchWindow::Button9Click() {
 }
 
 void SearchWindow::Button1Click() {
+  ListViewBatch batch(listView1_);
   SearchStatus status = RemoveNearDuplicates(*list_, [this] { return SpinEdit1Value(); });
   SetLabelText(label2_, status.status);
   SetLabelText(label1_, status.count);
@@ -151,7 +157,7 @@ void SearchWindow::Button10Click() { SetAllChecked(true); }
 void SearchWindow::Button11Click() { SetAllChecked(false); }
 
 void SearchWindow::Button7Click() {
-  list_->DeleteAll();
+  list_->DeleteAll();  // one message: one update
   SetLabelText(label1_, "");
   SetLabelText(label2_, "");
   SetLabelText(label3_, "");
@@ -171,6 +177,7 @@ void SearchWindow::Button8Click() {
 void SearchWindow::ListView1ColumnClick() { list_->Sort(); }
 
 void SearchWindow::TakeParserResults() {
+  ListViewBatch batch(listView1_);
   for (const ParserResult& result : NetworkSearch::Instance().TakeResults()) {
     if (result.kind == ParserResult::kEntry)
       list_->Add(result.text, true);
