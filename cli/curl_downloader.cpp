@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <utility>
 
 #include "plugin/version.h"
 
@@ -14,7 +15,8 @@ namespace velq {
 namespace {
 
 struct CurlCleanup {
-  void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+  const CurlLibrary* curl;
+  void operator()(CURL* handle) const { curl->easy_cleanup(handle); }
 };
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -37,24 +39,23 @@ int ReportProgress(void* handler, curl_off_t total, curl_off_t done, curl_off_t,
   return 0;
 }
 
-void InitialiseCurlOnce() {
-  static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
-  (void)initialised;
-}
-
 }  // namespace
 
-CurlDownloader::CurlDownloader(CurlTimeouts timeouts) : timeouts_(timeouts) { InitialiseCurlOnce(); }
+CurlDownloader::CurlDownloader(CurlTimeouts timeouts, std::function<const CurlLibrary*()> library)
+    : timeouts_(timeouts), library_(std::move(library)) {}
 
 DownloadResult CurlDownloader::Download(const std::string& url, const std::string& filePath,
                                         const ProgressHandler& onProgress) {
   lastError_.clear();
+  const CurlLibrary* lib = library_ ? library_() : nullptr;
+  if (lib == nullptr) return DownloadResult::LibraryMissing(kCurlLibraryNames.front());
+
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(filePath.c_str(), "wb"));
   if (!file) {
     lastError_ = "cannot create " + filePath + ": " + std::strerror(errno);
     return DownloadResult::Failed();
   }
-  std::unique_ptr<CURL, CurlCleanup> curl(curl_easy_init());
+  std::unique_ptr<CURL, CurlCleanup> curl(lib->easy_init(), CurlCleanup{lib});
   if (!curl) {
     lastError_ = "libcurl could not start a transfer";
     return DownloadResult::Failed();
@@ -62,31 +63,31 @@ DownloadResult CurlDownloader::Download(const std::string& url, const std::strin
 
   char curlError[CURL_ERROR_SIZE] = {};
   CURL* c = curl.get();
-  curl_easy_setopt(c, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(c, CURLOPT_ERRORBUFFER, curlError);
-  curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &WriteToFile);
-  curl_easy_setopt(c, CURLOPT_WRITEDATA, file.get());
-  curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &ReportProgress);
-  curl_easy_setopt(c, CURLOPT_XFERINFODATA, &onProgress);
-  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, timeouts_.connectSeconds);
-  curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, timeouts_.stallSeconds);
-  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
+  lib->easy_setopt(c, CURLOPT_URL, url.c_str());
+  lib->easy_setopt(c, CURLOPT_ERRORBUFFER, curlError);
+  lib->easy_setopt(c, CURLOPT_WRITEFUNCTION, &WriteToFile);
+  lib->easy_setopt(c, CURLOPT_WRITEDATA, file.get());
+  lib->easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+  lib->easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &ReportProgress);
+  lib->easy_setopt(c, CURLOPT_XFERINFODATA, &onProgress);
+  lib->easy_setopt(c, CURLOPT_CONNECTTIMEOUT, timeouts_.connectSeconds);
+  lib->easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  lib->easy_setopt(c, CURLOPT_LOW_SPEED_TIME, timeouts_.stallSeconds);
+  lib->easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+  lib->easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
   // A mirror may redirect, but never to a local file or another protocol.
-  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(c, CURLOPT_USERAGENT, "velqtp/" VELQ_VERSION_TEXT);
-  curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+  lib->easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+  lib->easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  lib->easy_setopt(c, CURLOPT_USERAGENT, "velqtp/" VELQ_VERSION_TEXT);
+  lib->easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
 
-  const CURLcode result = curl_easy_perform(c);
+  const CURLcode result = lib->easy_perform(c);
   long status = 0;
-  curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+  lib->easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
   const bool closed = std::fclose(file.release()) == 0;
 
   if (result != CURLE_OK) {
-    lastError_ = curlError[0] ? curlError : curl_easy_strerror(result);
+    lastError_ = curlError[0] ? curlError : lib->easy_strerror(result);
     return DownloadResult::Failed();
   }
   // An error page is no transponder list.

@@ -3,8 +3,10 @@
 // only when the server answers 2xx, with timeouts so that a dead or stalled
 // server ends the command instead of hanging it.
 
+#include <functional>
 #include <string>
 
+#include "cli/curl_library.h"
 #include "webupdate/downloader.h"
 
 namespace velq {
@@ -17,7 +19,10 @@ struct CurlTimeouts {
 
 class CurlDownloader : public Downloader {
  public:
-  explicit CurlDownloader(CurlTimeouts timeouts = {});
+  // `library` is asked for libcurl at the first download; nullptr makes
+  // every download end as LibraryMissing.
+  explicit CurlDownloader(CurlTimeouts timeouts = {},
+                          std::function<const CurlLibrary*()> library = SystemCurlLibrary);
 
   DownloadResult Download(const std::string& url, const std::string& filePath,
                           const ProgressHandler& onProgress) override;
@@ -28,6 +33,7 @@ class CurlDownloader : public Downloader {
 
  private:
   CurlTimeouts timeouts_;
+  std::function<const CurlLibrary*()> library_;
   std::string lastError_;
 };
 
