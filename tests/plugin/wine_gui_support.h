@@ -1,0 +1,89 @@
+#pragma once
+// Helpers for the Windows tests that drive the plug-in's windows through the
+// host simulator: where the DLL is, finding windows and controls, clicking,
+// typing, pumping, and catching the dialogs a handler opens.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tools/mdhost/md_host.h"
+
+namespace velq::wine_test {
+
+// The running test program's folder, with its trailing backslash.
+std::string TestProgramFolder();
+// VelqTpUpdater.dll beside the test program.
+std::string PluginDllPath();
+
+// A top-level window of this process with that class name, or null.
+HWND FindPluginWindow(const char* className);
+// A control anywhere below `window` (controls may stand in panels), or null.
+HWND FindControl(HWND window, int id);
+std::string ControlText(HWND window, int id);
+// The control's rectangle in the client coordinates of `window`.
+RECT ControlRect(HWND window, int id);
+RECT ClientRectOf(HWND window);
+
+// A click as the button sees it (BM_CLICK); returns when the handler has.
+void ClickButton(HWND window, int id);
+// The notification alone: WM_COMMAND/BN_CLICKED to the control's parent.
+void SendButtonCommand(HWND window, int id);
+void SetEditText(HWND window, int id, const std::string& text);
+
+// Dispatches messages until `done` holds or `timeout` passes; true if it held.
+bool PumpUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds timeout = std::chrono::seconds(5));
+// Dispatches whatever is queued now.
+void PumpPending();
+
+// A message box as the user saw it.
+struct CapturedBox {
+  enum class Icon { None, Error, Warning, Information, Question, Other };
+  std::string title;
+  std::string text;
+  Icon icon = Icon::None;
+};
+
+// While alive, catches every dialog this thread opens (thread-local WH_CBT
+// hook): message boxes are recorded and dismissed with OK; other dialogs go
+// to the handler given, or are cancelled.
+class DialogCatcher {
+ public:
+  using DialogHandler = std::function<void(HWND dialog)>;
+  explicit DialogCatcher(DialogHandler otherDialogs = {});
+  ~DialogCatcher();
+  DialogCatcher(const DialogCatcher&) = delete;
+  DialogCatcher& operator=(const DialogCatcher&) = delete;
+
+  const std::vector<CapturedBox>& boxes() const { return boxes_; }
+  int otherDialogCount() const { return otherDialogs_; }
+
+ private:
+  static LRESULT CALLBACK HookProcedure(int code, WPARAM wp, LPARAM lp);
+  void OnActivate(HWND dialog);
+
+  HHOOK hook_ = nullptr;
+  DialogCatcher* previous_ = nullptr;
+  DialogHandler handler_;
+  std::vector<CapturedBox> boxes_;
+  int otherDialogs_ = 0;
+};
+
+// A test with the plug-in loaded by the host simulator, as a host loads it,
+// and unloaded after.
+class PluginHostTest : public testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // Picks the host menu command and returns the window it shows.
+  HWND ShowPluginWindow(UINT command, const char* className);
+
+  mdhost::MdHost host;
+};
+
+}  // namespace velq::wine_test
