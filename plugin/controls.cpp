@@ -39,15 +39,16 @@ std::string WindowText(HWND hwnd) {
 void SetLabelText(HWND label, const std::string& text) {
   if (!label) return;
   SetWindowTextA(label, text.c_str());
+  // Measured as the label draws it; a pixel to spare keeps the last letter
+  // whole where the substitute fonts round differently.
   HDC dc = GetDC(label);
   HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
-  SIZE size{0, 0};
-  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  TEXTMETRICA tm{};
-  GetTextMetricsA(dc, &tm);
+  RECT r{0, 0, 0, 0};
+  DrawTextA(dc, text.empty() ? " " : text.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
   SelectObject(dc, old);
   ReleaseDC(label, dc);
-  SetWindowPos(label, nullptr, 0, 0, size.cx, tm.tmHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const int width = text.empty() ? 0 : r.right + 2;
+  SetWindowPos(label, nullptr, 0, 0, width, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace velq

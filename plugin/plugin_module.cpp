@@ -5,6 +5,7 @@
 #include "plugin/about_window.h"
 #include "plugin/panel.h"
 #include "plugin/search_window.h"
+#include "plugin/urlmon_downloader.h"
 #include "plugin/web_update_window.h"
 #include "plugin/window.h"
 
@@ -48,6 +49,7 @@ void PluginModule::Shutdown() {
   form1_.reset();
   UnregisterWindowClasses(instance_);
   UnregisterPanelClasses(instance_);
+  ReleaseUrlmon();
   HostWnd = nullptr;
   DllId = 0;
   started_ = false;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "plugin/search_window.h"
+#include "tests/plugin/wine_gui_support.h"
 #include "tools/mdhost/md_host.h"
 
 namespace {
@@ -16,35 +17,16 @@ namespace {
 using mdhost::HostEventKind;
 using mdhost::MdHost;
 using velq::SearchWindow;
-
-std::string PluginPath() {
-  char exe[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  std::string path(exe, n);
-  return path.substr(0, path.find_last_of('\\') + 1) + "VelqTpUpdater.dll";
-}
-
-HWND PluginWindow(const char* className) { return FindWindowA(className, nullptr); }
+using namespace velq::wine_test;
 
 bool Visible(const char* className) {
-  HWND w = PluginWindow(className);
+  HWND w = FindPluginWindow(className);
   return w && IsWindowVisible(w);
 }
 
-std::string ControlText(HWND window, int id) {
-  char buf[256] = {};
-  GetDlgItemTextA(window, id, buf, sizeof buf);
-  return buf;
-}
-
-class HostContract : public testing::Test {
+class HostContract : public PluginHostTest {
  protected:
-  void SetUp() override { host.open(PluginPath()); }
-  void TearDown() override { host.close(); }
-
   std::size_t Count(HostEventKind kind) const { return host.log().count(kind); }
-
-  MdHost host;
 };
 
 TEST_F(HostContract, IdentifiesWithFourteenBytesAndStartsWithZero) {
@@ -80,7 +62,7 @@ TEST_F(HostContract, WindowsExistHiddenFromTheFirstCall) {
                             Expected{"TTpUpdateMainForm", "Velq Transponders Updater  (Web Update)", 703, 568},
                             Expected{"TForm01", "About", 501, 260}}) {
     SCOPED_TRACE(e.cls);
-    HWND w = PluginWindow(e.cls);
+    HWND w = FindPluginWindow(e.cls);
     ASSERT_TRUE(w);
     EXPECT_FALSE(IsWindowVisible(w));
     char caption[128] = {};
@@ -103,8 +85,8 @@ TEST_F(HostContract, MenuCommandsShowTheirWindowsByTheLowSixteenBits) {
   host.selectMenuItem(40068);
   EXPECT_TRUE(Visible("TForm01"));
 
-  SendMessageA(PluginWindow("TForm1"), WM_CLOSE, 0, 0);  // closing only hides
-  ASSERT_TRUE(PluginWindow("TForm1"));
+  SendMessageA(FindPluginWindow("TForm1"), WM_CLOSE, 0, 0);  // closing only hides
+  ASSERT_TRUE(FindPluginWindow("TForm1"));
   EXPECT_FALSE(Visible("TForm1"));
   host.menuSelect(0xABCD0000u | 40065u);
   EXPECT_TRUE(Visible("TForm1"));
@@ -126,7 +108,7 @@ TEST_F(HostContract, ExportsAreAllFoundByName) {
 TEST_F(HostContract, OnExitHidesOnlyTheSearchWindowAndSendsNoStop) {
   host.selectMenuItem(40065);
   host.selectMenuItem(40066);
-  SendDlgItemMessageA(PluginWindow("TForm1"), SearchWindow::kButton2, BM_CLICK, 0, 0);  // a search runs
+  ClickButton(FindPluginWindow("TForm1"), SearchWindow::kButton2);  // a search runs
   const auto stops = Count(HostEventKind::StopFilter);
   host.plugin()->exports().exit();
   EXPECT_FALSE(Visible("TForm1"));
@@ -136,13 +118,14 @@ TEST_F(HostContract, OnExitHidesOnlyTheSearchWindowAndSendsNoStop) {
 
 TEST_F(HostContract, FilterCloseSetsTheStatusLine) {
   host.filterClose();
-  EXPECT_EQ("Done please (click remove dublicated)", ControlText(PluginWindow("TForm1"), SearchWindow::kLabel2));
+  EXPECT_EQ("Done please (click remove dublicated)",
+            ControlText(FindPluginWindow("TForm1"), SearchWindow::kLabel2));
 }
 
 TEST_F(HostContract, StartSearchStopsThenStartsTheNitFilter) {
-  HWND form1 = PluginWindow("TForm1");
+  HWND form1 = FindPluginWindow("TForm1");
   host.selectMenuItem(40065);
-  SendDlgItemMessageA(form1, SearchWindow::kButton2, BM_CLICK, 0, 0);  // Start Search
+  ClickButton(form1, SearchWindow::kButton2);  // Start Search
 
   auto events = host.events();
   std::vector<mdhost::HostEvent> filterEvents;
@@ -169,7 +152,7 @@ TEST_F(HostContract, StartSearchStopsThenStartsTheNitFilter) {
   EXPECT_EQ("Searching... please wait", ControlText(form1, SearchWindow::kLabel2));
 
   // Stop Search sends the id the host wrote into the record.
-  SendDlgItemMessageA(form1, SearchWindow::kButton3, BM_CLICK, 0, 0);
+  ClickButton(form1, SearchWindow::kButton3);
   events = host.events();
   auto stop = std::find_if(events.rbegin(), events.rend(),
                            [](const auto& e) { return e.kind == HostEventKind::StopFilter; });
@@ -183,14 +166,14 @@ TEST_F(HostContract, StartSearchStopsThenStartsTheNitFilter) {
 TEST(HostUnload, DestroysTheWindows) {
   {
     MdHost host;
-    host.open(PluginPath());
+    host.open(PluginDllPath());
     host.selectMenuItem(40065);
-    ASSERT_TRUE(PluginWindow("TForm1"));
+    ASSERT_TRUE(FindPluginWindow("TForm1"));
     host.close();
   }
-  EXPECT_FALSE(PluginWindow("TForm1"));
-  EXPECT_FALSE(PluginWindow("TTpUpdateMainForm"));
-  EXPECT_FALSE(PluginWindow("TForm01"));
+  EXPECT_FALSE(FindPluginWindow("TForm1"));
+  EXPECT_FALSE(FindPluginWindow("TTpUpdateMainForm"));
+  EXPECT_FALSE(FindPluginWindow("TForm01"));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "plugin/search_window.h"
 #include "tests/support/nit_builder.h"
+#include "tests/plugin/wine_gui_support.h"
 #include "tools/mdhost/md_host.h"
 
 namespace {
@@ -23,14 +24,8 @@ using mdhost::HostEventKind;
 using mdhost::MdHost;
 using velq::SearchWindow;
 using velq::Transponder;
+using namespace velq::wine_test;
 using P = velq::Polarisation;
-
-std::string ExeFolder() {
-  char exe[MAX_PATH];
-  DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  std::string path(exe, n);
-  return path.substr(0, path.find_last_of('\\') + 1);
-}
 
 Transponder Tp(std::uint32_t mhz, P pol, std::uint32_t ksym = 27500) {
   Transponder t;
@@ -55,7 +50,7 @@ std::string WriteNitStream(const std::string& name, const std::vector<Transponde
     other[0] = 0x47, other[1] = 0x01, other[2] = 0x00, other[3] = 0x10;  // PID 0x0100
     bytes += other;
   }
-  std::string path = ExeFolder() + name;
+  std::string path = TestProgramFolder() + name;
   std::ofstream(path, std::ios::binary) << bytes;
   return path;
 }
@@ -75,7 +70,7 @@ class NetworkSearch : public testing::Test {
     options.tsPath = tsPath_;
     options.pace = 1ms;
     host_ = std::make_unique<MdHost>(options);
-    host_->open(ExeFolder() + "VelqTpUpdater.dll");
+    host_->open(PluginDllPath());
     host_->selectMenuItem(40065);
     form1_ = FindWindowA("TForm1", nullptr);
     ASSERT_TRUE(form1_);
@@ -87,17 +82,8 @@ class NetworkSearch : public testing::Test {
     DeleteFileA(listPath_.c_str());
   }
 
-  // Max Freq Diff stands inside Panel1; the other buttons on the window.
-  HWND Control(int id) {
-    HWND direct = GetDlgItem(form1_, id);
-    return direct ? direct : GetDlgItem(GetDlgItem(form1_, SearchWindow::kPanel1), id);
-  }
-  void Click(int id) { SendMessageA(Control(id), BM_CLICK, 0, 0); }
-  std::string Text(int id) {
-    char buf[256] = {};
-    GetDlgItemTextA(form1_, id, buf, sizeof buf);
-    return buf;
-  }
+  void Click(int id) { ClickButton(form1_, id); }
+  std::string Text(int id) { return ControlText(form1_, id); }
   int Count() { return static_cast<int>(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0)); }
   std::vector<std::string> Entries() {
     std::vector<std::string> out;
@@ -116,7 +102,7 @@ class NetworkSearch : public testing::Test {
   // A whole search: Start Search, then the window's own timer completes it.
   bool SearchCompletes() {
     Click(SearchWindow::kButton2);
-    return host_->pumpUntil([&] { return Text(SearchWindow::kLabel2) == "Search finished"; }, 10s);
+    return PumpUntil([&] { return Text(SearchWindow::kLabel2) == "Search finished"; }, 10s);
   }
 
   std::string tsPath_, listPath_;
@@ -135,7 +121,7 @@ TEST_F(NetworkSearch, FindsEveryTransponderSortedWithoutExactDuplicates) {
             "E) 19.2 \xB0"
             "E",
             Text(SearchWindow::kLabel3));
-  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(form1_, SearchWindow::kButton2)));
+  EXPECT_TRUE(IsWindowEnabled(FindControl(form1_, SearchWindow::kButton2)));
   // The completed search closed its filter: the last filter message is a stop.
   auto events = host_->events();
   auto last = std::find_if(events.rbegin(), events.rend(), [](const auto& e) {
@@ -149,10 +135,10 @@ TEST_F(NetworkSearch, FindsEveryTransponderSortedWithoutExactDuplicates) {
 TEST_F(NetworkSearch, MaxFreqDiffThenSaveWritesTheCheckedEntries) {
   ASSERT_TRUE(SearchCompletes());
   // 11727 and 11729 V are 2 MHz apart: with a limit of 1 both stay, with 2 the later goes.
-  SendDlgItemMessageA(form1_, SearchWindow::kSpinEdit1Arrows, UDM_SETPOS32, 0, 1);
+  SendMessageA(FindControl(form1_, SearchWindow::kSpinEdit1Arrows), UDM_SETPOS32, 0, 1);
   Click(SearchWindow::kButton1);
   EXPECT_EQ(4, Count());
-  SendDlgItemMessageA(form1_, SearchWindow::kSpinEdit1Arrows, UDM_SETPOS32, 0, 2);
+  SendMessageA(FindControl(form1_, SearchWindow::kSpinEdit1Arrows), UDM_SETPOS32, 0, 2);
   Click(SearchWindow::kButton1);
   EXPECT_EQ((std::vector<std::string>{"10744,H,27500,34,DVB-S,QPSK", "11727,V,27500,34,DVB-S,QPSK",
                                       "12188,H,27500,34,DVB-S,QPSK"}),
@@ -162,7 +148,7 @@ TEST_F(NetworkSearch, MaxFreqDiffThenSaveWritesTheCheckedEntries) {
   ListView_SetCheckState(list_, 0, FALSE);  // the user unticks one
   Click(SearchWindow::kButton8);
   EXPECT_EQ(2, Count());
-  listPath_ = ExeFolder() + "0192.ini";
+  listPath_ = TestProgramFolder() + "0192.ini";
   std::string file = ReadAll(listPath_);
   auto body = file.find("\r\n");
   ASSERT_NE(std::string::npos, body);
@@ -189,10 +175,10 @@ TEST_F(NetworkSearch, StopSearchCompletesOnTheNextTick) {
   host_->options().tsPath.clear();  // the host delivers nothing: the search waits
   Click(SearchWindow::kButton2);
   EXPECT_EQ("Searching... please wait", Text(SearchWindow::kLabel2));
-  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(form1_, SearchWindow::kButton2)));
+  EXPECT_FALSE(IsWindowEnabled(FindControl(form1_, SearchWindow::kButton2)));
   Click(SearchWindow::kButton3);
-  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(form1_, SearchWindow::kButton2)));
-  EXPECT_TRUE(host_->pumpUntil([&] { return Text(SearchWindow::kLabel2) == "Search finished"; }, 5s));
+  EXPECT_TRUE(IsWindowEnabled(FindControl(form1_, SearchWindow::kButton2)));
+  EXPECT_TRUE(PumpUntil([&] { return Text(SearchWindow::kLabel2) == "Search finished"; }, 5s));
   EXPECT_EQ("Found 0 TP(s) in total", Text(SearchWindow::kLabel1));
 }
 
@@ -202,6 +188,61 @@ TEST_F(NetworkSearch, ASecondSearchMergesWithTheFirst) {
   ASSERT_TRUE(SearchCompletes());
   EXPECT_EQ(4, Count());  // the same table again: merged by "Remove duplicated"
   EXPECT_EQ(std::vector<bool>(4, true), Checks());
+}
+
+TEST_F(NetworkSearch, ClearAllDuringASearchStillShowsWhatIsDecodedAfter) {
+  Click(SearchWindow::kButton2);
+  Click(SearchWindow::kButton7);
+  EXPECT_EQ(0, Count());
+  ASSERT_TRUE(PumpUntil([&] { return Text(SearchWindow::kLabel2) == "Search finished"; }, 10s));
+  EXPECT_EQ(4, Count());
+}
+
+TEST_F(NetworkSearch, SavingBeforeAnyPositionIsKnownWritesNothing) {
+  host_->options().tsPath.clear();
+  Click(SearchWindow::kButton2);
+  Click(SearchWindow::kButton3);  // stopped before any table came
+  ASSERT_TRUE(PumpUntil([&] { return Text(SearchWindow::kLabel2) == "Search finished"; }, 5s));
+  DialogCatcher boxes;
+  Click(SearchWindow::kButton8);
+  ASSERT_EQ(1u, boxes.boxes().size());
+  EXPECT_EQ(CapturedBox::Icon::Error, boxes.boxes()[0].icon);
+  EXPECT_EQ("No satellite position is known yet: run a network search before saving.",
+            boxes.boxes()[0].text);
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((TestProgramFolder() + ".ini").c_str()));
+}
+
+TEST_F(NetworkSearch, AFailedSaveKeepsTheOldListAndTheEntries) {
+  ASSERT_TRUE(SearchCompletes());
+  listPath_ = TestProgramFolder() + "0192.ini";
+  std::ofstream(listPath_, std::ios::binary) << "old list";
+  // Something else holds the temporary name: the new file cannot be made.
+  const std::string blocker = listPath_ + ".velq-tmp";
+  ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+  ListView_SetCheckState(list_, 0, FALSE);
+  {
+    DialogCatcher boxes;
+    Click(SearchWindow::kButton8);
+    ASSERT_EQ(1u, boxes.boxes().size());
+    EXPECT_EQ("File access denied.", boxes.boxes()[0].text);
+  }
+  EXPECT_EQ(4, Count());  // nothing deleted when the file could not be made
+  EXPECT_EQ("old list", ReadAll(listPath_));
+  RemoveDirectoryA(blocker.c_str());
+
+  // The old list is locked against replacement: the write fails at the end.
+  HANDLE lock = CreateFileA(listPath_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+  {
+    DialogCatcher boxes;
+    Click(SearchWindow::kButton8);
+    ASSERT_EQ(1u, boxes.boxes().size());
+    EXPECT_EQ("Unable to write to " + listPath_ + ".", boxes.boxes()[0].text);
+  }
+  CloseHandle(lock);
+  EXPECT_EQ(3, Count());  // the unticked entry is gone, as before a write
+  EXPECT_EQ("old list", ReadAll(listPath_));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(blocker.c_str()));
 }
 
 }  // namespace
