@@ -79,30 +79,5 @@ TEST(ScanForNit, DecodesTheFirstTableAndStopsReadingThere) {
   }
 }
 
-TEST(ScanForNit, ReportsProgressAfterEveryBlock) {
-  const Bytes stream = NullPackets(kScanBlockSize / 188 * 2 + 10);
-  std::size_t offset = 0;
-  std::vector<std::uint64_t> reports;
-  const NitScanResult result =
-      ScanForNit(ReaderOf(stream, kScanBlockSize, offset), [&](std::uint64_t done) { reports.push_back(done); });
-  EXPECT_FALSE(result.tableParsed);
-  EXPECT_EQ(result.bytesRead, stream.size());
-  ASSERT_EQ(reports.size(), 3u);
-  EXPECT_EQ(reports.back(), stream.size());
-  EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
-}
-
-TEST(ScanForNit, AStreamWithoutACompleteTableFindsNothing) {
-  Bytes cut = NitPackets(Transponders(10));
-  cut.resize(cut.size() - 188);  // the last section never arrives
-  const Bytes nulls = NullPackets(50);
-  cut.insert(cut.end(), nulls.begin(), nulls.end());
-  std::size_t offset = 0;
-  const NitScanResult result = ScanForNit(ReaderOf(cut, kScanBlockSize, offset));
-  EXPECT_FALSE(result.tableParsed);
-  EXPECT_EQ(result.list.Count(), 0);
-  EXPECT_GT(result.packets, 50u);
-}
-
 }  // namespace
 }  // namespace velq

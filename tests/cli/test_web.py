@@ -65,13 +65,6 @@ class Fetch(unittest.TestCase):
                 self.assertEqual(sorted(os.listdir(lists)), ["0130.ini", "3530.ini"])  # no temporary file
                 self.assertEqual(site.requested_positions(), ["13.0E", "7.0W"])
 
-    def test_no_server_at_all(self):
-        with TempFolder() as folder:
-            result = velqtp("fetch", "13.0E", "--dir", folder, "--site", "http://127.0.0.1:1")
-            self.assertEqual(result.returncode, 1)
-            self.assertIn("Error downloading URL: http://127.0.0.1:1/dl.php?pos=13.0E", result.stderr.decode())
-            self.assertEqual(os.listdir(folder), [])
-
 
 class UpdateAll(unittest.TestCase):
     def test_fetches_every_step_in_order(self):

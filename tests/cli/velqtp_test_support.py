@@ -23,11 +23,11 @@ SITE_SCRIPT = REPO / "tests/support/http_test_server.py"
 sys.path.insert(0, str(SITE_SCRIPT.parent))
 import http_test_server  # noqa: E402  the site's own list bytes, to compare with
 
-# (sample, list file, entries after "Remove duplicated")
+# (sample, list file, entries after "Remove duplicated", satellite line as printed)
 SAMPLE_LISTS = [
-    ("hotbird-13.0E.ts", "0130.ini", 93),
-    ("astra-19.2E-mid-section.ts", "0192.ini", 23),
-    ("nilesat-7.0W.ts", "3530.ini", 39),
+    ("hotbird-13.0E.ts", "0130.ini", 93, "Hotbird 6/7A/8 (13\u00b0E) 13 \u00b0E"),
+    ("astra-19.2E-mid-section.ts", "0192.ini", 23, "Astra 1F/1G/1H/1KR/1L (19,2\u00b0E) 19.2 \u00b0E"),
+    ("nilesat-7.0W.ts", "3530.ini", 39, "Nilesat 101,102,103 7 \u00b0W"),
 ]
 
 
