@@ -34,7 +34,8 @@ void PrintResult(const NitScanResult& scan, const SearchStatus& status, std::FIL
 }
 
 int Scan(const ScanOptions& options, std::FILE* out, std::FILE* err) {
-  if (options.maxFreqDiff && (*options.maxFreqDiff < kMinMaxFreqDiff || *options.maxFreqDiff > kMaxMaxFreqDiff)) {
+  const std::optional<int>& maxDiff = options.maxFreqDiff;
+  if (maxDiff && (*maxDiff < kMinMaxFreqDiff || *maxDiff > kMaxMaxFreqDiff)) {
     std::fprintf(err, "velqtp: --max-freq-diff must be a whole number of MHz from %d to %d\n",
                  kMinMaxFreqDiff, kMaxMaxFreqDiff);
     return kExitUsage;

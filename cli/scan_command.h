@@ -3,6 +3,7 @@
 // the plug-in's search does ("Remove duplicated"), optionally thinned by
 // "Max Freq Diff", saved as the plug-in's "Save selected" saves.
 
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
