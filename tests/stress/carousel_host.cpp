@@ -7,7 +7,9 @@ namespace velq::stress {
 CarouselHost::CarouselHost(std::vector<TsPayload> table, StopBehaviour behaviour)
     : table_(std::move(table)), behaviour_(behaviour) {}
 
-CarouselHost::~CarouselHost() {
+CarouselHost::~CarouselHost() { Shutdown(); }
+
+void CarouselHost::Shutdown() {
   {
     std::lock_guard lock(mutex_);
     quit_ = true;

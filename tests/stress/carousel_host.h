@@ -34,6 +34,8 @@ class CarouselHost : public NitFilterHost {
 
   void SendStartFilter() override;
   void SendStopFilter() override;
+  // Ends the delivery thread for good; needed before the capture goes.
+  void Shutdown();
 
   std::uint64_t Deliveries() const { return deliveries_.load(); }
   // Whole passes over the table: begun (numbered from 0), and the number of

@@ -138,7 +138,7 @@ Figures RunSearches(const Carousel& carousel, StopBehaviour behaviour, std::uint
     if (i % 64 == 63) sink.Clear();  // keep the list from growing without end
   }
   watchdog.Progress("host shutdown");
-  capture.StopNitFilter();
+  host.Shutdown();  // a host that never stops would deliver into a capture that is gone
   figures.deliveries = host.Deliveries();
   return figures;
 }
