@@ -46,12 +46,12 @@ int main(int argc, char** argv) {
 
   velq::ScanOptions scan;
   std::optional<int> maxFreqDiff;
-  CLI::App* scanCommand = app.add_subcommand(
-      "scan",
-      "Network search on a recorded transport stream: decodes the first complete NIT\n"
-      "(table 0x40 on PID 0x0010), removes duplicated entries, prints the satellite\n"
-      "line and the entries, and writes the transponder list file of the position.\n"
-      "Packets of 188, 192 or 204 bytes; garbage between them is skipped.");
+  CLI::App* scanCommand = app.add_subcommand("scan", "network search on a recorded transport stream");
+  scanCommand->footer(
+      "Decodes the first complete NIT (table 0x40 on PID 0x0010) of the stream, removes\n"
+      "duplicated entries, prints the satellite line and the entries, and writes the\n"
+      "transponder list file of the position. Packets of 188, 192 or 204 bytes; garbage\n"
+      "between them is skipped.");
   scanCommand->add_option("FILE", scan.input, "the capture (.ts), or - for standard input")->required();
   AddFolderOption(*scanCommand, scan.folder, "where the list file goes (default: the current folder)");
   scanCommand
@@ -64,11 +64,10 @@ int main(int argc, char** argv) {
 
   velq::FetchOptions fetch;
   fetch.site = velq::DownloadSiteBase();
-  CLI::App* fetchCommand = app.add_subcommand(
-      "fetch",
-      "Download the transponder lists of the given positions from the download site,\n"
-      "in the order given; stops at the first failure. An existing list is replaced\n"
-      "only by a complete download.");
+  CLI::App* fetchCommand = app.add_subcommand("fetch", "download the lists of some positions");
+  fetchCommand->footer(
+      "Downloads in the order given and stops at the first failure. An existing list is\n"
+      "replaced only by a complete download.");
   fetchCommand
       ->add_option("POS", fetch.positions,
                    "a position as 13.0E or 7.0W, or the code of its file as 0130 (see: velqtp catalogue)")
@@ -76,20 +75,21 @@ int main(int argc, char** argv) {
   AddFolderOption(*fetchCommand, fetch.folder, "where the lists go (default: the current folder)");
   AddSiteOptions(*fetchCommand, fetch);
 
-  CLI::App* updateAllCommand = app.add_subcommand(
-      "update-all",
-      "Download the lists of the update-all sequence (56 steps from 21.5E; see:\n"
-      "velqtp catalogue --update-all-order), one after another; stops at the first\n"
-      "failure, keeping the lists already fetched.");
+  CLI::App* updateAllCommand =
+      app.add_subcommand("update-all", "download the lists of every position from 2E to 61W");
+  updateAllCommand->footer(
+      "Walks the update-all sequence (56 steps from 21.5E; see: velqtp catalogue\n"
+      "--update-all-order) and stops at the first failure, keeping the lists already\n"
+      "fetched.");
   AddFolderOption(*updateAllCommand, fetch.folder, "where the lists go (default: the current folder)");
   AddSiteOptions(*updateAllCommand, fetch);
 
-  CLI::App* positionsCommand = app.add_subcommand(
-      "positions", "Print the satellite names by orbital position, with the code of the list file.");
+  CLI::App* positionsCommand =
+      app.add_subcommand("positions", "print the satellite names by orbital position, with their file codes");
 
   bool updateAllOrder = false;
-  CLI::App* catalogueCommand = app.add_subcommand(
-      "catalogue", "Print the download catalogue: position, file, window button and its caption.");
+  CLI::App* catalogueCommand =
+      app.add_subcommand("catalogue", "print the download catalogue: position, file, window button, caption");
   catalogueCommand->add_flag("--update-all-order", updateAllOrder, "print the update-all sequence instead");
 
   try {
