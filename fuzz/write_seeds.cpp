@@ -1,10 +1,12 @@
 // Writes the seed corpora: capture programs that deliver whole tables,
 // NIT buffers with the descriptors worth starting from, and recorded
-// streams of 188-, 192- and 204-byte packets. Run once after the program
-// encoding or the builder changes: velq_fuzz_seeds fuzz/corpus
+// streams of 188-, 192- and 204-byte packets, the sample captures among
+// them. Run after the program encoding, the builder or the samples change:
+//   velq_fuzz_seeds fuzz/corpus samples
 
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -187,17 +189,29 @@ void WriteStreamSeeds(const std::filesystem::path& folder) {
   WriteSeed(folder, "packets-204", WithLead(77, Recording(packets, 204, 0, garbage)));
 }
 
+// The sample captures as they are, after the block-pattern byte.
+void WriteSampleSeeds(const std::filesystem::path& folder, const std::filesystem::path& samples) {
+  for (const auto& file : std::filesystem::directory_iterator(samples)) {
+    if (file.path().extension() != ".ts") continue;
+    std::ifstream in(file.path(), std::ios::binary);
+    Bytes bytes{0};
+    bytes.insert(bytes.end(), std::istreambuf_iterator<char>(in), {});
+    WriteSeed(folder, "sample-" + file.path().stem().string(), bytes);
+  }
+}
+
 }  // namespace
 }  // namespace velq::fuzz
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: velq_fuzz_seeds <corpus folder>\n");
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: velq_fuzz_seeds <corpus folder> <samples folder>\n");
     return 2;
   }
   const std::filesystem::path root = argv[1];
   velq::fuzz::WriteCaptureSeeds(root / "nit_capture_fuzzer");
   velq::fuzz::WriteParserSeeds(root / "nit_parser_fuzzer");
   velq::fuzz::WriteStreamSeeds(root / "ts_scan_fuzzer");
+  velq::fuzz::WriteSampleSeeds(root / "ts_scan_fuzzer", argv[2]);
   return 0;
 }
