@@ -21,7 +21,9 @@ velq_wine_start() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
   fi
   # A persistent wineserver, warmed up before the tests start: without this
-  # every test program waited for the server until its timeout.
+  # every test program waited for the server until its timeout. The one that
+  # made a new prefix lingers for a few seconds; wait for it to end first.
+  wineserver -w
   wineserver -p
   wine wineboot >/dev/null 2>&1 || true
 }
