@@ -1,5 +1,7 @@
 #include "plugin/about_logo.h"
 
+#include "plugin/panel.h"
+
 namespace velq {
 
 namespace {
@@ -100,17 +102,7 @@ LRESULT CALLBACK LogoProcedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 HWND MakeLogo(HWND parent, const Place& place, int id) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  if (!GetClassInfoExA(instance, kLogoClass, &wc)) {
-    wc = WNDCLASSEXA{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &LogoProcedure;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = kLogoClass;
-    RegisterClassExA(&wc);
-  }
+  RegisterChildClass(instance, kLogoClass, &LogoProcedure);
   return MakeControl(parent, kLogoClass, "", 0, place, id, nullptr);
 }
 

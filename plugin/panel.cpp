@@ -63,16 +63,6 @@ LRESULT CALLBACK BannerProcedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-void RegisterOnce(HINSTANCE instance, const char* name, WNDPROC proc) {
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  if (GetClassInfoExA(instance, name, &wc)) return;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.lpszClassName = name;
-  RegisterClassExA(&wc);
-}
 
 HINSTANCE InstanceOf(HWND parent) {
   return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
@@ -80,8 +70,19 @@ HINSTANCE InstanceOf(HWND parent) {
 
 }  // namespace
 
+void RegisterChildClass(HINSTANCE instance, const char* name, WNDPROC procedure) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  if (GetClassInfoExA(instance, name, &wc)) return;
+  wc.lpfnWndProc = procedure;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.lpszClassName = name;
+  RegisterClassExA(&wc);
+}
+
 HWND MakeRaisedPanel(HWND parent, const Place& place, int id, COLORREF fill) {
-  RegisterOnce(InstanceOf(parent), kPanelClass, &PanelProcedure);
+  RegisterChildClass(InstanceOf(parent), kPanelClass, &PanelProcedure);
   HWND h = MakeControl(parent, kPanelClass, "", WS_CLIPCHILDREN, place, id, nullptr,
                        WS_EX_CONTROLPARENT);
   if (h) SetWindowLongPtrA(h, GWLP_USERDATA, static_cast<LONG_PTR>(fill));
@@ -89,7 +90,7 @@ HWND MakeRaisedPanel(HWND parent, const Place& place, int id, COLORREF fill) {
 }
 
 HWND MakeBanner(HWND parent, const Place& place, int id) {
-  RegisterOnce(InstanceOf(parent), kBannerClass, &BannerProcedure);
+  RegisterChildClass(InstanceOf(parent), kBannerClass, &BannerProcedure);
   return MakeControl(parent, kBannerClass, "", 0, place, id, nullptr);
 }
 

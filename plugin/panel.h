@@ -9,6 +9,10 @@
 
 namespace velq {
 
+// Registers a window class of the plug-in's own for child controls that
+// paint themselves, once per process.
+void RegisterChildClass(HINSTANCE instance, const char* name, WNDPROC procedure);
+
 // A raised panel filled with `fill`.
 HWND MakeRaisedPanel(HWND parent, const Place& place, int id, COLORREF fill);
 // A decorative banner: a horizontal gradient with the plug-in's name.

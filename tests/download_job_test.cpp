@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "core/file_store.h"
+#include "tests/support/test_files.h"
 #include "webupdate/download_folder.h"
 #include "webupdate/download_job.h"
 #include "webupdate/download_site.h"
@@ -31,31 +32,11 @@ namespace velq {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadFile;
+using test::WriteFile;
+using test::TempFolder;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-class TempFolder {
- public:
-  TempFolder() {
-    std::string name = (fs::temp_directory_path() / "velq-web-XXXXXX").string();
-    path_ = ::mkdtemp(name.data());
-  }
-  ~TempFolder() { fs::remove_all(path_); }
-  const fs::path& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
-};
 
 // Plays back a scripted answer per request and records what it was asked.
 class ScriptedDownloader : public Downloader {

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "core/file_store.h"
+#include "tests/support/test_files.h"
 #include "search/transponder_list_file.h"
 #include "search/vector_check_list.h"
 
@@ -18,17 +19,9 @@ namespace velq {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadFile;
+using test::WriteFile;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // Files may grow only to `bytes` while it lives: a real write failure
 // (EFBIG) in the middle of a save.

@@ -34,13 +34,19 @@ int ThreadsOfThisProcess() {
   return count;
 }
 
-std::string WriteNit(const std::string& name) {
+// One transponder at 13.0E, `copies` times.
+velq::NitTable OneTransponderTable(int copies) {
   velq::Transponder t;
   t.FrequencyKhz = 11727500;
   t.PositionTenths = 130;
   t.SymbolRate = 27500000;
   velq::NitTable table;
-  table.Transponders = {t, t, t};
+  table.Transponders.assign(static_cast<std::size_t>(copies), t);
+  return table;
+}
+
+std::string WriteNit(const std::string& name) {
+  const velq::NitTable table = OneTransponderTable(3);
   std::string bytes;
   for (const auto& p : velq::SectionsToPackets(velq::BuildNitSections(table)))
     bytes.append(reinterpret_cast<const char*>(p.data()), p.size());
@@ -101,13 +107,8 @@ TEST(HostileHost, DeliveriesAfterTheStopAddNothingAndOddOnesAreHarmless) {
   const mdapi::FilterCallback callback = start->record->Callback;
   ClickButton(form1, SearchWindow::kButton3);
 
-  velq::Transponder t;
-  t.FrequencyKhz = 11727500;
-  t.PositionTenths = 130;
-  t.SymbolRate = 27500000;
-  velq::NitTable table;
-  table.Transponders = {t};
-  for (const auto& payload : velq::SectionsToPayloads(velq::BuildNitSections(table)))
+  for (const auto& payload :
+       velq::SectionsToPayloads(velq::BuildNitSections(OneTransponderTable(1))))
     callback(0, 184, payload.data());
   BYTE small[8] = {0, 0x40, 0x30, 0x10, 0, 0, 1, 0};
   callback(0, 8, small);

@@ -1,0 +1,42 @@
+#pragma once
+// Real files for the native tests: whole-file reads and writes, and a fresh
+// temporary folder that goes away with the test.
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace velq::test {
+
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& prefix = "velq-test-") {
+    std::string name = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
+    path_ = ::mkdtemp(name.data());
+  }
+  ~TempFolder() { std::filesystem::remove_all(path_); }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace velq::test
