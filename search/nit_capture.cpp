@@ -54,7 +54,9 @@ void NitCapture::DeliverLocked(std::int32_t Len, const std::uint8_t* Data) {
     NitLastSectionNo = start->LastSectionNumber;
     NitSectionsSeen = SaturatingAdd(NitSectionsSeen, 1);
     NitSectionLen = RoundSectionLength(NitSectionLen);
-    NitExpectedBytes = SaturatingAdd(NitExpectedBytes, NitSectionLen);
+    // Counted with the four bytes before the body: a table whose last
+    // section just spills into one more payload completes only with it.
+    NitExpectedBytes = SaturatingAdd(NitExpectedBytes, SectionPayloadBytes(start->SectionLength));
   }
 
   // 3. Storing: only whole runs of 1, 2 or 5 payloads.

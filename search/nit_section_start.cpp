@@ -23,4 +23,10 @@ std::int32_t RoundSectionLength(std::int32_t sectionLength) {
   return (sectionLength + kPayloadSize - 1) / kPayloadSize * kPayloadSize;
 }
 
+std::int32_t SectionPayloadBytes(std::int32_t sectionLength) {
+  if (sectionLength <= 0) return 0;
+  constexpr std::int32_t kBytesBeforeBody = 4;
+  return (sectionLength + kBytesBeforeBody + kPayloadSize - 1) / kPayloadSize * kPayloadSize;
+}
+
 }  // namespace velq

@@ -25,4 +25,10 @@ std::optional<NitSectionStart> ReadNitSectionStart(const std::uint8_t* data, std
 // of packet payloads; beyond that it is used as it is.
 std::int32_t RoundSectionLength(std::int32_t sectionLength);
 
+// The bytes a section really takes in the stream: the pointer field, table id
+// and the two length bytes come before its section_length bytes, and the
+// whole is carried in whole payloads. A section of 181 to 184 bytes needs
+// two payloads, not one; 0 stays 0 (no section).
+std::int32_t SectionPayloadBytes(std::int32_t sectionLength);
+
 }  // namespace velq

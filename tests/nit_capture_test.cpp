@@ -212,6 +212,37 @@ TEST(NitCapture, ResetsOncePositionReaches8191) {
   EXPECT_EQ(f.Counters().NitSectionLen, 4000);
 }
 
+TEST(NitCapture, ASectionSpillingIntoOneMorePayloadWaitsForIt) {
+  // section_length 182: with its 4 leading bytes, 186 bytes in two payloads.
+  const std::pair<std::int32_t, std::int32_t> cases[] = {
+      {180, 184}, {181, 368}, {182, 368}, {184, 368}, {364, 368}, {365, 552}, {1289, 1472}};
+  for (const auto& [sectionLength, expected] : cases) {
+    CaptureFixture f;
+    f.StartWaiting();
+    f.Deliver(SectionStart(sectionLength, 0, 0));
+    EXPECT_EQ(f.Counters().NitExpectedBytes, expected) << sectionLength;
+  }
+
+  // A real table whose one section ends in the first bytes of a second
+  // payload: the last transponder's CRC-covered bytes must not be lost.
+  NitTable table;
+  table.Transponders = Transponders(3, 10700000);
+  auto spills = [](const std::vector<SectionBytes>& sections) {
+    const std::size_t bytes = sections[0].size() + 1;  // with the pointer field
+    return bytes > 184 && bytes <= 188;
+  };
+  while (!spills(BuildNitSections(table))) table.NetworkName += 'x';
+  CaptureFixture f;
+  f.StartWaiting();
+  const auto payloads = SectionsToPayloads(BuildNitSections(table));
+  ASSERT_EQ(payloads.size(), 2u);
+  f.Deliver(std::vector<TsPayload>{payloads[0]});
+  EXPECT_FALSE(f.Capture.SearchDone());  // one payload is not the whole section
+  f.Deliver(std::vector<TsPayload>{payloads[1]});
+  ASSERT_TRUE(f.Capture.SearchDone());
+  EXPECT_EQ(f.Sink.Entries, EntriesOf(table.Transponders));
+}
+
 TEST(NitCapture, OnlyWholePayloadRunsAreStored) {
   const std::pair<std::size_t, std::int64_t> cases[] = {
       {184, 184}, {368, 368}, {920, 920}, {552, 0}, {736, 0}, {1104, 0}, {1288, 0}, {183, 0}};
