@@ -112,7 +112,6 @@ class CaptureRun {
     lastTable_ = SectionsToPayloads(sections);
     for (const TsPayload& payload : lastTable_) Deliver(184, payload.data());
     if (!waiting || lastTable_.size() > kPayloadsThatComplete) return;
-    if (ContinuationReadsAsSectionStart(sections, lastTable_)) return;
 
     Require(capture_.SearchDone(), "a whole table delivered while waiting is parsed");
     if (lastTable_.size() > kPayloadsThatFitBuffer) return;  // its tail was cut off
@@ -126,25 +125,6 @@ class CaptureRun {
       Require(next != got.end(), "every valid transponder of the table is listed, in order");
       ++next;
     }
-  }
-
-  // The capture takes every payload that begins like a section header for a
-  // section start, so a continuation that happens to (a section's last CRC
-  // bytes 00 40 .. spilling into a payload of stuffing, say) is counted as
-  // one more section and the table never completes, however often it comes.
-  // A known fault of the capture; such tables are left out of the check
-  // until it tells continuations apart.
-  static bool ContinuationReadsAsSectionStart(const std::vector<SectionBytes>& sections,
-                                              const std::vector<TsPayload>& payloads) {
-    std::size_t next = 0;
-    for (const SectionBytes& section : sections) {
-      const std::size_t count = (1 + section.size() + 183) / 184;  // pointer_field first
-      for (std::size_t i = next + 1; i < next + count; ++i) {
-        if (ReadNitSectionStart(payloads[i].data(), 184)) return true;
-      }
-      next += count;
-    }
-    return false;
   }
 
   // Exactly `length` bytes (none for a negative length), so that ASan sees

@@ -37,7 +37,13 @@ void NitCapture::Deliver(std::int32_t Len, const std::uint8_t* Data) noexcept {
 }
 
 void NitCapture::DeliverLocked(std::int32_t Len, const std::uint8_t* Data) {
-  const std::optional<NitSectionStart> start = ReadNitSectionStart(Data, Len);
+  // A payload that falls inside the section under way is its continuation,
+  // even when its first bytes happen to read like a later section's header
+  // (a CRC of 00 40 .. .. spilling into stuffing did that, on every
+  // repetition of the table). A first-section start still restarts the
+  // capture wherever it comes.
+  std::optional<NitSectionStart> start = ReadNitSectionStart(Data, Len);
+  if (start && start->SectionNumber != 0 && stream_.Position() < sectionEnd_) start.reset();
 
   // 1. Capture reset.
   const bool noSectionUnderWay = NitSectionLen == kNoSectionMarker || NitSectionLen <= 0;
@@ -57,6 +63,9 @@ void NitCapture::DeliverLocked(std::int32_t Len, const std::uint8_t* Data) {
     // Counted with the four bytes before the body: a table whose last
     // section just spills into one more payload completes only with it.
     NitExpectedBytes = SaturatingAdd(NitExpectedBytes, SectionPayloadBytes(start->SectionLength));
+    // Only a stored start has its continuations follow it in the stream.
+    sectionEnd_ = IsStoredLength(Len) ? stream_.Position() + SectionPayloadBytes(start->SectionLength)
+                                      : 0;
   }
 
   // 3. Storing: only whole runs of 1, 2 or 5 payloads.
@@ -82,6 +91,7 @@ void NitCapture::ResetCapture() {
   stream_.SetPosition(0);  // the size stays
   NitSectionsSeen = 0;
   NitExpectedBytes = 0;
+  sectionEnd_ = 0;
 }
 
 bool NitCapture::TableComplete() const {
@@ -122,6 +132,7 @@ void NitCapture::StartSearch() {
   searchDone_.store(false);
   NitExpectedBytes = 0;
   stream_.Empty();
+  sectionEnd_ = 0;
 }
 
 void NitCapture::StartNitFilter() {
@@ -129,6 +140,7 @@ void NitCapture::StartNitFilter() {
     std::lock_guard lock(mutex_);
     stream_ = NitStream();
     stream_.SetSize(kInitialStreamSize);
+    sectionEnd_ = 0;
   }
   host_.SendStartFilter();
 }

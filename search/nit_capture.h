@@ -85,6 +85,7 @@ class NitCapture {
   std::int32_t NitLastSectionNo = 0;
   std::int32_t NitSectionsSeen = 0;
   std::int32_t NitExpectedBytes = 0;
+  std::int64_t sectionEnd_ = 0;  // stream position where the section under way ends
   NitBufferBytes nitBuffer_{};
   SatPosition position_;
   std::atomic<bool> searchDone_{true};

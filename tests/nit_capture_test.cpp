@@ -182,13 +182,14 @@ TEST(NitCapture, ResetRules) {
       {"1a: Len 1 at position 0", 0, 552, Continuation(1), true, false},
       {"1a: Len 2 at position 0", 0, 552, Continuation(2), false, false},
       {"section under way", 500, 184, Continuation(184), false, false},
-      {"1c: first-section start", 500, 184, SectionStart(100, 0, 9), true, true},
-      {"a later section start", 500, 184, startOf3, false, true},
-      {"pointer_field not 0", 500, 184, With(startOf3, 0, 0x01), false, false},
-      {"table 0x41", 500, 184, With(startOf3, 1, 0x41), false, false},
-      {"next table", 500, 184, With(startOf3, 6, 0xC0), false, false},
-      {"8-byte start", 500, 184, SectionStart(100, 0, 9, 8), false, false},
-      {"9-byte start", 500, 184, SectionStart(100, 3, 9, 9), false, true},
+      {"a start-like payload inside the section under way", 500, 184, startOf3, false, false},
+      {"1c: first-section start", 100, 184, SectionStart(100, 0, 9), true, true},
+      {"a later section start", 100, 184, startOf3, false, true},
+      {"pointer_field not 0", 100, 184, With(startOf3, 0, 0x01), false, false},
+      {"table 0x41", 100, 184, With(startOf3, 1, 0x41), false, false},
+      {"next table", 100, 184, With(startOf3, 6, 0xC0), false, false},
+      {"8-byte start", 100, 184, SectionStart(100, 0, 9, 8), false, false},
+      {"9-byte start", 100, 184, SectionStart(100, 3, 9, 9), false, true},
   };
   for (const auto& c : cases) {
     CaptureFixture f;
@@ -241,6 +242,35 @@ TEST(NitCapture, ASectionSpillingIntoOneMorePayloadWaitsForIt) {
   f.Deliver(std::vector<TsPayload>{payloads[1]});
   ASSERT_TRUE(f.Capture.SearchDone());
   EXPECT_EQ(f.Sink.Entries, EntriesOf(table.Transponders));
+}
+
+TEST(NitCapture, AContinuationThatReadsLikeASectionHeaderIsNotOne) {
+  // Section 0's CRC 00 40 B7 77 spilling into a payload of stuffing.
+  Bytes spill = Continuation();
+  const std::uint8_t crc[4] = {0x00, 0x40, 0xB7, 0x77};
+  std::copy_n(crc, 4, spill.begin());
+  CaptureFixture f;
+  f.StartWaiting();
+  for (int round = 0; round < 3; ++round) {
+    f.Deliver(SectionStart(184, 0, 1));
+    f.Deliver(spill);
+    f.Deliver(SectionStart(100, 1, 1));
+  }
+  EXPECT_TRUE(f.Capture.SearchDone());
+}
+
+TEST(NitCapture, ASectionOf184BytesDoesNotEndTheTableEarly) {
+  const std::vector<Transponder> first = Transponders(9, 10700000);    // section_length 184
+  const std::vector<Transponder> second = Transponders(12, 11700000);  // section_length 241
+  const std::vector<SectionBytes> sections = {
+      BuildNitSection({.LastSectionNumber = 1, .Transponders = first}),
+      BuildNitSection({.SectionNumber = 1, .LastSectionNumber = 1, .Transponders = second})};
+  CaptureFixture f;
+  f.StartWaiting();
+  f.Deliver(SectionsToPayloads(sections));
+  std::vector<std::string> expected = EntriesOf(first);
+  for (const std::string& e : EntriesOf(second)) expected.push_back(e);
+  EXPECT_EQ(f.Sink.Entries, expected);
 }
 
 TEST(NitCapture, OnlyWholePayloadRunsAreStored) {
@@ -319,7 +349,10 @@ TEST(NitCapture, StreamLongerThanTheBufferGivesItsFirst8193Bytes) {
   const auto beyond = EncodeSatelliteDescriptor(Transponders(1, 12500000)[0]);
   std::vector<Bytes> deliveries;
   for (int i = 0; i < 9; ++i) {
-    deliveries.push_back(i == 0 || i == 4 ? SectionStart(4000, i / 4, 1, 920) : Continuation(920));
+    // Section 0 fills deliveries 0-3 exactly; section 1 starts in delivery 4.
+    deliveries.push_back(i == 0 ? SectionStart(3600, 0, 1, 920)
+                         : i == 4 ? SectionStart(4000, 1, 1, 920)
+                                  : Continuation(920));
   }
   std::copy(descriptor.begin(), descriptor.end(), deliveries[0].begin() + 20);
   std::copy(beyond.begin(), beyond.end(), deliveries[8].begin() + (8200 - 8 * 920));
