@@ -1,15 +1,3 @@
-# Cross build with MinGW-w64 for Windows i686. The -posix compilers give
-# std::thread and std::mutex; the win32-thread ones do not.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(VELQ_MINGW_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${VELQ_MINGW_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${VELQ_MINGW_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER  ${VELQ_MINGW_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${VELQ_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Link the GCC runtime statically: the products import only Windows' own DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT    "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--disable-stdcall-fixup")
+# Cross build for 32-bit Windows: the shipped plug-in.
+set(VELQ_MINGW_PROCESSOR i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
