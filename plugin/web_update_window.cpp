@@ -125,12 +125,13 @@ void WebUpdateWindow::Timer1Timer() {
   DownloadFolder = typed.empty() ? DefaultFolder() : typed;
 }
 
+WebUpdateContext WebUpdateWindow::FetchContext() {
+  return {downloader_, DownloadSiteBase(), [this] { return DownloadFolder; },
+          [this](std::uint32_t done, std::uint32_t total) { DownloadProgress(done, total); }};
+}
+
 void WebUpdateWindow::DownloadTpFile(const CatalogueRow& row) {
-  WebUpdateContext context{downloader_, DownloadSiteBase(), [this] { return DownloadFolder; },
-                           [this](std::uint32_t done, std::uint32_t total) {
-                             DownloadProgress(done, total);
-                           }};
-  velq::DownloadTpFile(context, row);
+  velq::DownloadTpFile(FetchContext(), row);
 }
 
 void WebUpdateWindow::DownloadProgress(unsigned progress, unsigned progressMax) {
@@ -140,7 +141,8 @@ void WebUpdateWindow::DownloadProgress(unsigned progress, unsigned progressMax) 
 }
 
 void WebUpdateWindow::Button57Click() {
-  for (const CatalogueRow* row : UpdateAllOrder()) DownloadTpFile(*row);
+  // The loop that velqtp runs too: it stops at the first failed step.
+  RunUpdateAll(FetchContext());
   ShowMessageBox(hwnd(), std::string(kAllSatellitesUpdatedText));
 }
 

@@ -11,6 +11,7 @@
 namespace velq {
 
 struct CatalogueRow;
+struct WebUpdateContext;
 
 class WebUpdateWindow : public Window {
  public:
@@ -41,6 +42,7 @@ class WebUpdateWindow : public Window {
   void AttachMenu();
   void FormCreate();
   void Timer1Timer();
+  WebUpdateContext FetchContext();
   void DownloadTpFile(const CatalogueRow& row);
   void DownloadProgress(unsigned progress, unsigned progressMax);
   void Button57Click();  // update all

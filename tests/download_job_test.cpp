@@ -1,10 +1,13 @@
+// The web update without a network: a scripted download facility answers each
+// request, and the lists land as real files in a temporary folder.
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "core/file_store.h"
@@ -13,101 +16,102 @@
 #include "webupdate/download_job.h"
 #include "webupdate/download_site.h"
 #include "webupdate/tp_fetch.h"
-#include "webupdate/update_all_order.h"
 
 namespace velq {
 namespace {
 
 namespace fs = std::filesystem;
 using test::ReadFile;
-using test::WriteFile;
 using test::TempFolder;
+using test::WriteFile;
 
+// What update-all fetches, step 1 first: neither window order nor position
+// order. Step 51 fetches 63.0W, the one row that no other step fetches.
+const char* const kUpdateAllOrder[] = {
+    "21.5E", "23.5E", "25.8E", "26.0E", "28.2E", "28.5E", "31.5E", "33.0E", "36.0E", "39.0E",
+    "7.0W",  "40.0E", "42.0E", "45.0E", "53.0E", "55.0E", "57.0E", "60.0E", "62.0E", "2.0E",
+    "68.5E", "4.8E",  "64.0E", "0.8W",  "1.0W",  "13.0E", "4.0W",  "5.0W",  "72.0E", "75.0E",
+    "70.5E", "8.0W",  "11.0W", "5.0E",  "12.5W", "14.0W", "15.0W", "22.0W", "24.5W", "27.5W",
+    "30.0W", "31.5W", "34.5W", "7.0E",  "37.5W", "43.0W", "45.0W", "53.0W", "58.0W", "61.0W",
+    "63.0W", "9.0E",  "10.0E", "16.0E", "19.2E", "18.0W",
+};
 
+struct Answer {
+  DownloadResult result = DownloadResult::Stored();
+  std::optional<std::string> body = "new list";  // written to the file when set
+  bool throws = false;
+};
 
-// Plays back a scripted answer per request and records what it was asked.
+// Answers every request as `script` says, and records the requests.
 class ScriptedDownloader : public Downloader {
  public:
-  struct Answer {
-    DownloadResult result = DownloadResult::Stored();
-    std::optional<std::string> bytes;  // written to the file when set
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> progress;
-    bool throws = false;
-  };
-  // By default every request stores a body naming its URL.
-  std::function<Answer(const std::string& url)> script = [](const std::string& url) {
-    return Answer{DownloadResult::Stored(), "list of " + url, {}, false};
-  };
+  std::function<Answer(const std::string& url)> script = [](const std::string&) { return Answer{}; };
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> progress;  // reported by every download
   std::vector<std::string> urls;
 
   DownloadResult Download(const std::string& url, const std::string& filePath,
                           const ProgressHandler& onProgress) override {
     urls.push_back(url);
-    Answer answer = script(url);
-    for (auto [done, total] : answer.progress) onProgress(done, total);
-    if (answer.bytes) WriteFile(filePath, *answer.bytes);
+    for (auto [done, total] : progress) onProgress(done, total);
+    const Answer answer = script(url);
+    if (answer.body) WriteFile(filePath, *answer.body);
     if (answer.throws) throw std::runtime_error("connection lost");
     return answer.result;
   }
 };
 
-TEST(DownloadFolderTest, TargetPathGetsTheFolderStylesSeparator) {
-  struct Case {
-    const char* folder;
-    const char* path;
-  };
-  const Case cases[] = {
-      {"C:\\Lists", "C:\\Lists\\0130.ini"},   {"C:\\Lists\\", "C:\\Lists\\0130.ini"},
-      {"/srv/lists", "/srv/lists/0130.ini"},  {"/srv/lists/", "/srv/lists/0130.ini"},
-      {"D:/TP", "D:/TP/0130.ini"},            {"", "0130.ini"},
-      {"C:\\Host\\\\Transponders\\", "C:\\Host\\\\Transponders\\0130.ini"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(DownloadTargetPath(c.folder, "0130.ini"), c.path) << c.folder;
+// The text of the error that `action` throws, or "" when it throws none.
+template <typename Action>
+std::string ErrorOf(Action action) {
+  try {
+    action();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "";
 }
 
-TEST(DownloadFolderTest, DefaultIsBesideTheHostExecutable) {
+TEST(DownloadFolderTest, TargetPathAndDefault) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\Lists", "C:\\Lists\\0130.ini"},  {"C:\\Lists\\", "C:\\Lists\\0130.ini"},
+      {"/srv/lists", "/srv/lists/0130.ini"}, {"D:/TP", "D:/TP/0130.ini"},
+      {"", "0130.ini"}, {"C:\\Host\\\\Transponders\\", "C:\\Host\\\\Transponders\\0130.ini"},
+  };
+  for (auto [folder, path] : cases) EXPECT_EQ(DownloadTargetPath(folder, "0130.ini"), path) << folder;
   EXPECT_EQ(DefaultDownloadFolder("C:\\Host\\host.exe"), "C:\\Host\\\\Transponders\\");
   EXPECT_EQ(DefaultDownloadFolder("C:host.exe"), "C:\\Transponders\\");
-  EXPECT_EQ(DefaultDownloadFolder("\\\\srv\\share\\a.b\\host.exe"),
-            "\\\\srv\\share\\a.b\\\\Transponders\\");
 }
 
 TEST(DownloadSiteTest, MirrorFromTheEnvironmentReplacesOurSite) {
   const char* saved = std::getenv(kSiteEnvironmentVariable);
-  std::optional<std::string> restore = saved ? std::optional<std::string>(saved) : std::nullopt;
-
-  ::unsetenv(kSiteEnvironmentVariable);
-  EXPECT_EQ(DownloadSiteBase(), kDefaultSiteBase);
+  const std::optional<std::string> restore = saved ? std::optional<std::string>(saved) : std::nullopt;
   ::setenv(kSiteEnvironmentVariable, "", 1);
   EXPECT_EQ(DownloadSiteBase(), kDefaultSiteBase);
-  ::setenv(kSiteEnvironmentVariable, "http://127.0.0.1:8080", 1);
+  ::setenv(kSiteEnvironmentVariable, "http://127.0.0.1:8080/", 1);
   EXPECT_EQ(DownloadUrl(DownloadSiteBase(), "21.5E"), "http://127.0.0.1:8080/dl.php?pos=21.5E");
-
   if (restore) ::setenv(kSiteEnvironmentVariable, restore->c_str(), 1);
   else ::unsetenv(kSiteEnvironmentVariable);
-  EXPECT_EQ(DownloadUrl("http://mirror.example/", "7.0W"), "http://mirror.example/dl.php?pos=7.0W");
 }
 
-constexpr const char* kUrl = "http://tp.velq.example/dl.php?pos=13.0E";
-
-TEST(DownloadJobTest, FailureKeepsTheOldListAndLeavesNoTemporaryFile) {
-  using Answer = ScriptedDownloader::Answer;
-  const std::string failedText = std::string("Error downloading URL: ") + kUrl;
+TEST(DownloadJobTest, OnlyAWholeDownloadReplacesTheList) {
+  const std::string url = "http://tp.velq.example/dl.php?pos=13.0E";
+  const std::string failed = "Error downloading URL: " + url;
   struct Case {
     const char* name;
     Answer answer;
-    std::string expectedText;
+    std::string error;         // "" for success
     bool staleTemp = false;    // a temporary file left by an earlier, killed run
     bool targetIsDir = false;  // the move over the target cannot succeed
   };
   const Case cases[] = {
-      {"cut body", {DownloadResult::Failed(), "half a li", {}, false}, failedText},
-      {"success without a file", {DownloadResult::Stored(), std::nullopt, {}, false}, failedText},
-      {"stale temporary file", {DownloadResult::Stored(), std::nullopt, {}, false}, failedText, true},
-      {"library missing", {DownloadResult::LibraryMissing("URLMON.DLL"), std::nullopt, {}, false},
+      {"stored", {}, ""},
+      {"cut body", {DownloadResult::Failed(), "half a li"}, failed},
+      {"success without a file", {DownloadResult::Stored(), std::nullopt}, failed},
+      {"stale temporary file", {DownloadResult::Stored(), std::nullopt}, failed, true},
+      {"library missing", {DownloadResult::LibraryMissing("URLMON.DLL"), std::nullopt},
        "Unable to load URLMON.DLL"},
-      {"facility throws", {DownloadResult::Stored(), "half", {}, true}, "connection lost"},
-      {"target is a folder", {}, failedText, false, true},
+      {"facility throws", {DownloadResult::Stored(), "half", true}, "connection lost"},
+      {"target is a folder", {}, failed, false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -117,18 +121,11 @@ TEST(DownloadJobTest, FailureKeepsTheOldListAndLeavesNoTemporaryFile) {
     else WriteFile(target, "old list");
     if (c.staleTemp) WriteFile(TempPathBeside(target), "stale");
     ScriptedDownloader downloader;
-    Answer answer = c.answer;
-    if (c.targetIsDir) answer.bytes = "new list";
-    downloader.script = [&](const std::string&) { return answer; };
+    downloader.script = [&](const std::string&) { return c.answer; };
 
-    try {
-      DownloadJob(kUrl, target).Run(downloader);
-      ADD_FAILURE() << "no error";
-    } catch (const std::exception& e) {
-      EXPECT_EQ(e.what(), c.expectedText);
-    }
+    EXPECT_EQ(ErrorOf([&] { DownloadJob(url, target).Run(downloader); }), c.error);
     if (!c.targetIsDir) {
-      EXPECT_EQ(ReadFile(target), "old list");
+      EXPECT_EQ(ReadFile(target), c.error.empty() ? "new list" : "old list");
     }
     EXPECT_FALSE(fs::exists(TempPathBeside(target)));
   }
@@ -137,41 +134,59 @@ TEST(DownloadJobTest, FailureKeepsTheOldListAndLeavesNoTemporaryFile) {
 TEST(DownloadJobTest, ForwardsEveryProgressReport) {
   TempFolder dir;
   ScriptedDownloader downloader;
-  const std::vector<std::pair<std::uint32_t, std::uint32_t>> reports = {
-      {0, 0}, {1024, 0}, {1024, 4096}, {4096, 4096}};
-  downloader.script = [&](const std::string&) {
-    return ScriptedDownloader::Answer{DownloadResult::Stored(), "list", reports, false};
-  };
+  downloader.progress = {{0, 0}, {1024, 0}, {1024, 4096}, {4096, 4096}};
   std::vector<std::pair<std::uint32_t, std::uint32_t>> seen;
-  DownloadJob(kUrl, dir / "0130.ini", [&](std::uint32_t done, std::uint32_t total) {
-    seen.emplace_back(done, total);
+  DownloadJob("u", dir / "a.ini", [&](std::uint32_t done, std::uint32_t max) {
+    seen.emplace_back(done, max);
   }).Run(downloader);
-  EXPECT_EQ(seen, reports);
-  // Without a handler the reports go nowhere, and nothing breaks.
-  EXPECT_NO_THROW(DownloadJob(kUrl, dir / "0130.ini").Run(downloader));
+  EXPECT_EQ(seen, downloader.progress);
+  EXPECT_NO_THROW(DownloadJob("u", dir / "a.ini").Run(downloader));  // no handler: reports go nowhere
 }
 
-TEST(WebUpdateTest, UpdateAllFetchesEveryStepInOrderIntoTheCurrentFolder) {
+TEST(UpdateAllTest, FetchesEveryStepInOrderIntoTheFolderOfTheMoment) {
   TempFolder first, second;
   ScriptedDownloader downloader;
   std::string folder = first.path().string();
-  WebUpdateContext context{downloader, "http://s.example", [&] { return folder; }, {}};
-  std::vector<std::size_t> hookSteps;
-
+  const WebUpdateContext context{downloader, "http://s.example", [&] { return folder; }, {}};
+  std::size_t hookCalls = 0;
   RunUpdateAll(context, [&](std::size_t step, const CatalogueRow& row) {
-    hookSteps.push_back(step);
-    EXPECT_EQ(&row, UpdateAllOrder()[step - 1]);
+    EXPECT_EQ(row.posValue, kUpdateAllOrder[step - 1]);
+    EXPECT_EQ(step, ++hookCalls);
     if (step == 30) folder = second.path().string();  // the user typed another folder
   });
+  ASSERT_EQ(downloader.urls.size(), std::size(kUpdateAllOrder));
+  for (std::size_t i = 0; i < downloader.urls.size(); ++i)
+    EXPECT_EQ(downloader.urls[i], std::string("http://s.example/dl.php?pos=") + kUpdateAllOrder[i]);
+  EXPECT_TRUE(RegularFileExists(first / "0720.ini"));   // step 29, 72.0E
+  EXPECT_TRUE(RegularFileExists(second / "0750.ini"));  // step 30, 75.0E
+}
 
-  ASSERT_EQ(downloader.urls.size(), kUpdateAllSteps);
-  ASSERT_EQ(hookSteps.size(), kUpdateAllSteps);
-  for (std::size_t i = 0; i < kUpdateAllSteps; ++i) {
-    const CatalogueRow& row = *UpdateAllOrder()[i];
-    EXPECT_EQ(downloader.urls[i], DownloadUrl("http://s.example", row.posValue));
-    EXPECT_EQ(hookSteps[i], i + 1);
-    const TempFolder& expectedDir = i < 29 ? first : second;
-    EXPECT_TRUE(RegularFileExists(expectedDir / std::string(row.fileName))) << row.posValue;
+TEST(UpdateAllTest, StopsAtTheFirstFailure) {
+  struct Case {
+    const char* failing;  // pos value whose request fails
+    Answer answer;
+    std::size_t requests;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"39.0E", {DownloadResult::Failed(), std::nullopt}, 10,
+       "Error downloading URL: http://s.example/dl.php?pos=39.0E"},
+      {"21.5E", {DownloadResult::LibraryMissing("URLMON.DLL"), std::nullopt}, 1,
+       "Unable to load URLMON.DLL"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failing);
+    TempFolder dir;
+    ScriptedDownloader downloader;
+    downloader.script = [&](const std::string& url) {
+      return url.ends_with(c.failing) ? c.answer : Answer{};
+    };
+    const WebUpdateContext context{downloader, "http://s.example", [&] { return dir.path().string(); }, {}};
+    EXPECT_EQ(ErrorOf([&] { RunUpdateAll(context); }), c.error);
+    EXPECT_EQ(downloader.urls.size(), c.requests);
+    // The steps before the failure keep their files.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()),
+              static_cast<std::ptrdiff_t>(c.requests - 1));
   }
 }
 
