@@ -12,9 +12,8 @@
 namespace velq::test {
 
 inline std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
   std::ostringstream bytes;
-  bytes << in.rdbuf();
+  bytes << std::ifstream(path, std::ios::binary).rdbuf();
   return bytes.str();
 }
 
@@ -24,8 +23,8 @@ inline void WriteFile(const std::filesystem::path& path, const std::string& byte
 
 class TempFolder {
  public:
-  explicit TempFolder(const std::string& prefix = "velq-test-") {
-    std::string name = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX")).string();
+  TempFolder() {
+    std::string name = (std::filesystem::temp_directory_path() / "velq-test-XXXXXX").string();
     path_ = ::mkdtemp(name.data());
   }
   ~TempFolder() { std::filesystem::remove_all(path_); }
