@@ -4,6 +4,7 @@
 
 #include <iterator>
 #include <stdexcept>
+#include <string_view>
 
 #include "webupdate/update_all_order.h"
 
@@ -15,10 +16,9 @@ namespace {
 // The catalogue as the window shows it, written out by hand in window order.
 struct ExpectedRow {
   int button;
-  const char* caption;
+  std::string_view caption;
   int column, row;
-  const char* posValue;
-  const char* fileName;
+  std::string_view posValue, fileName;
 };
 const ExpectedRow kCatalogue[] = {
     {28, "Astra1C=2" DEG "E", 1, 1, "2.0E", "0020.ini"},
@@ -101,7 +101,7 @@ TEST(TpCatalogueTest, EveryRowAsDocumented) {
 }
 
 TEST(TpCatalogueTest, ColumnLabels) {
-  const char* const labels[] = {
+  const std::string_view labels[] = {
       "2" DEG "E : 21.5" DEG "E", "23.5" DEG "E : 40" DEG "E", "42" DEG "E : 70.5" DEG "E",
       "72" DEG "E : 75" DEG "E", "0.8" DEG "W :15" DEG "W", "18" DEG "W : 45" DEG "W",
       "53" DEG "W : 63" DEG "W"};

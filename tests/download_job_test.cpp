@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/file_store.h"
@@ -28,7 +29,7 @@ using test::WriteFile;
 
 // What update-all fetches, step 1 first: neither window order nor position
 // order. Step 51 fetches 63.0W, the one row that no other step fetches.
-const char* const kUpdateAllOrder[] = {
+constexpr std::string_view kUpdateAllOrder[] = {
     "21.5E", "23.5E", "25.8E", "26.0E", "28.2E", "28.5E", "31.5E", "33.0E", "36.0E", "39.0E",
     "7.0W",  "40.0E", "42.0E", "45.0E", "53.0E", "55.0E", "57.0E", "60.0E", "62.0E", "2.0E",
     "68.5E", "4.8E",  "64.0E", "0.8W",  "1.0W",  "13.0E", "4.0W",  "5.0W",  "72.0E", "75.0E",
@@ -169,17 +170,17 @@ TEST(UpdateAllTest, FetchesTheStepsInOrderUntilTheFirstFailure) {
     };
     const WebUpdateContext context{downloader, "http://s.example", [&] { return folder; }, {}};
     std::size_t hookCalls = 0;
-    EXPECT_EQ(ErrorOf([&] {
-                RunUpdateAll(context, [&](std::size_t step, const CatalogueRow& row) {
-                  EXPECT_EQ(row.posValue, kUpdateAllOrder[step - 1]);
-                  EXPECT_EQ(step, ++hookCalls);
-                  if (step == 30) folder = second.path().string();  // the user typed another folder
-                });
-              }),
-              c.error);
+    const std::string error = ErrorOf([&] {
+      RunUpdateAll(context, [&](std::size_t step, const CatalogueRow& row) {
+        EXPECT_EQ(row.posValue, kUpdateAllOrder[step - 1]);
+        EXPECT_EQ(step, ++hookCalls);
+        if (step == 30) folder = second.path().string();  // the user typed another folder
+      });
+    });
+    EXPECT_EQ(error, c.error);
     ASSERT_EQ(downloader.urls.size(), c.requests);
     for (std::size_t i = 0; i < c.requests; ++i)
-      EXPECT_EQ(downloader.urls[i], std::string("http://s.example/dl.php?pos=") + kUpdateAllOrder[i]);
+      EXPECT_EQ(downloader.urls[i], "http://s.example/dl.php?pos=" + std::string(kUpdateAllOrder[i]));
     const auto filesIn = [](const TempFolder& dir) {
       return std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator());
     };
