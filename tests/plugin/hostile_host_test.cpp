@@ -8,12 +8,13 @@
 
 #include <chrono>
 #include <fstream>
+#include <string>
 
 #include "plugin/search_window.h"
 #include "tests/plugin/wine_gui_support.h"
-#include "tests/support/nit_builder.h"
 #include "tools/mdhost/md_host.h"
 #include "tools/mdhost/plugin_library.h"
+#include "tools/mdhost/ts_payload_reader.h"
 
 namespace {
 
@@ -22,6 +23,12 @@ using namespace velq::wine_test;
 using mdhost::HostEventKind;
 using mdhost::MdHost;
 using velq::SearchWindow;
+
+// A recording of 7.0W: 39 transponders, each once after "Remove duplicated".
+// Wine maps the Unix path of the source tree to its Z: drive.
+const std::string kSample = std::string(__FILE__).substr(0, std::string(__FILE__).rfind("tests")) +
+                            "samples/nilesat-7.0W.ts";
+constexpr int kSampleEntries = 39;
 
 int ThreadsOfThisProcess() {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
@@ -34,31 +41,27 @@ int ThreadsOfThisProcess() {
   return count;
 }
 
-// One transponder at 13.0E, `copies` times.
-velq::NitTable OneTransponderTable(int copies) {
-  velq::Transponder t;
-  t.FrequencyKhz = 11727500;
-  t.PositionTenths = 130;
-  t.SymbolRate = 27500000;
-  velq::NitTable table;
-  table.Transponders.assign(static_cast<std::size_t>(copies), t);
-  return table;
-}
-
-std::string WriteNit(const std::string& name) {
-  const velq::NitTable table = OneTransponderTable(3);
-  std::string bytes;
-  for (const auto& p : velq::SectionsToPackets(velq::BuildNitSections(table)))
-    bytes.append(reinterpret_cast<const char*>(p.data()), p.size());
-  std::string path = TestProgramFolder() + name;
-  std::ofstream(path, std::ios::binary) << bytes;
-  return path;
-}
-
 int ListCount(HWND form1) {
-  return static_cast<int>(
-      SendMessageA(FindControl(form1, SearchWindow::kListView1), LVM_GETITEMCOUNT, 0, 0));
+  return static_cast<int>(SendMessageA(FindControl(form1, SearchWindow::kListView1), LVM_GETITEMCOUNT, 0, 0));
 }
+
+// A host feeding the sample, with the search window shown and a search started.
+struct SearchingHost {
+  explicit SearchingHost(std::chrono::milliseconds pace = 1ms) : host(Options(pace)) {
+    host.open(PluginDllPath());
+    host.selectMenuItem(40065);
+    form1 = FindPluginWindow("TForm1");
+    ClickButton(form1, SearchWindow::kButton2);
+  }
+  static mdhost::HostOptions Options(std::chrono::milliseconds pace) {
+    mdhost::HostOptions options;
+    options.tsPath = kSample;
+    options.pace = pace;
+    return options;
+  }
+  MdHost host;
+  HWND form1 = nullptr;
+};
 
 TEST(HostileHost, NullPointersFromTheHostAreIgnored) {
   auto plugin = mdhost::PluginLibrary::load(PluginDllPath());
@@ -78,38 +81,21 @@ TEST(HostileHost, NullPointersFromTheHostAreIgnored) {
   EXPECT_FALSE(FindPluginWindow("TForm1"));
 }
 
-TEST(HostileHost, StartTwiceUsesTheLatestWindowAndId) {
-  MdHost host;
-  host.open(PluginDllPath());
-  host.options().dllId = 9;
-  host.start();
-  EXPECT_EQ(0, host.startResult());
-  HWND form1 = FindPluginWindow("TForm1");
-  ClickButton(form1, SearchWindow::kButton2);
-  auto events = host.events();
-  auto start = std::find_if(events.begin(), events.end(),
-                            [](const auto& e) { return e.kind == HostEventKind::StartFilter; });
-  ASSERT_NE(events.end(), start);
-  ASSERT_TRUE(start->record);
-  EXPECT_EQ(9, start->record->DllId);
-  host.close();
-}
-
 TEST(HostileHost, DeliveriesAfterTheStopAddNothingAndOddOnesAreHarmless) {
   MdHost host;
   host.open(PluginDllPath());
   HWND form1 = FindPluginWindow("TForm1");
   ClickButton(form1, SearchWindow::kButton2);
-  auto events = host.events();
-  auto start = std::find_if(events.begin(), events.end(),
-                            [](const auto& e) { return e.kind == HostEventKind::StartFilter; });
-  ASSERT_NE(events.end(), start);
-  const mdapi::FilterCallback callback = start->record->Callback;
+  mdapi::FilterCallback callback = nullptr;
+  for (const auto& e : host.events())
+    if (e.kind == HostEventKind::StartFilter) callback = e.record->Callback;
+  ASSERT_TRUE(callback);
   ClickButton(form1, SearchWindow::kButton3);
 
-  for (const auto& payload :
-       velq::SectionsToPayloads(velq::BuildNitSections(OneTransponderTable(1))))
-    callback(0, 184, payload.data());
+  std::ifstream in(kSample, std::ios::binary);
+  ASSERT_TRUE(in) << kSample;
+  mdhost::TsPayloadReader reader(in, 0x0010);
+  for (mdhost::TsPayload payload; reader.next(payload);) callback(0, 184, payload.data());
   BYTE small[8] = {0, 0x40, 0x30, 0x10, 0, 0, 1, 0};
   callback(0, 8, small);
   callback(0, 0, small);
@@ -123,45 +109,26 @@ TEST(HostileHost, DeliveriesAfterTheStopAddNothingAndOddOnesAreHarmless) {
 
 TEST(HostileHost, UnloadDuringASearchLeavesNoWindowOrThreadBehind) {
   const int threadsBefore = ThreadsOfThisProcess();
-  const std::string ts = WriteNit("hostile_unload.ts");
   {
-    mdhost::HostOptions options;
-    options.tsPath = ts;
-    options.pace = 0ms;
-    MdHost host(options);
-    host.open(PluginDllPath());
-    host.selectMenuItem(40065);
-    ClickButton(FindPluginWindow("TForm1"), SearchWindow::kButton2);
-    ASSERT_TRUE(host.waitForCallbacks(50, 5s));
-    host.close();  // the host stops its filters, then frees the module
+    SearchingHost searching(0ms);
+    ASSERT_TRUE(searching.host.waitForCallbacks(50, 5s));
+    searching.host.close();  // the host stops its filters, then frees the module
   }
-  EXPECT_FALSE(FindPluginWindow("TForm1"));
-  EXPECT_FALSE(FindPluginWindow("TTpUpdateMainForm"));
-  EXPECT_FALSE(FindPluginWindow("TForm01"));
+  for (const char* cls : {"TForm1", "TTpUpdateMainForm", "TForm01"}) EXPECT_FALSE(FindPluginWindow(cls)) << cls;
   EXPECT_TRUE(PumpUntil([&] { return ThreadsOfThisProcess() <= threadsBefore; }, 5s))
       << ThreadsOfThisProcess() << " threads, " << threadsBefore << " before";
-  DeleteFileA(ts.c_str());
 }
 
 TEST(HostileHost, OnExitDuringASearchAndLoadingAgain) {
-  const std::string ts = WriteNit("hostile_exit.ts");
-  for (int round = 0; round < 3; ++round) {
-    mdhost::HostOptions options;
-    options.tsPath = ts;
-    MdHost host(options);
-    host.open(PluginDllPath());
-    host.selectMenuItem(40065);
-    HWND form1 = FindPluginWindow("TForm1");
-    ClickButton(form1, SearchWindow::kButton2);
-    host.plugin()->exports().exit();
-    EXPECT_FALSE(IsWindowVisible(form1));
+  for (int round = 0; round < 2; ++round) {
+    SearchingHost searching;
+    searching.host.plugin()->exports().exit();
+    EXPECT_FALSE(IsWindowVisible(searching.form1));
     // The search goes on while hidden and completes by itself.
     EXPECT_TRUE(PumpUntil(
-        [&] { return ControlText(form1, SearchWindow::kLabel2) == "Search finished"; }, 10s));
-    EXPECT_EQ(1, ListCount(form1));
-    host.close();
+        [&] { return ControlText(searching.form1, SearchWindow::kLabel2) == "Search finished"; }, 10s));
+    EXPECT_EQ(kSampleEntries, ListCount(searching.form1));
   }
-  DeleteFileA(ts.c_str());
 }
 
 }  // namespace
