@@ -1,64 +1,148 @@
+// The host simulator with a plug-in of its own: this test program exports the
+// nine entry points and carries an EXTERN menu (fake_plugin.rc), and records
+// what the host hands it.
+
 #include "tools/mdhost/md_host.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <mutex>
+#include <sstream>
 
-#include "tools/mdhost/tests/fake_plugin.h"
-#include "tools/mdhost/tests/ts_packets.h"
+#include "tools/mdhost/ts_payload_reader.h"
+
+namespace {
+
+struct FakePlugin {
+  std::vector<char> name{'P', 'r', 'o', 'b', 'e', '\0'};  // what On_Send_Dll_ID_Name writes
+  HWND hostWnd = nullptr;
+  UINT dllId = 0;
+  int resultOnEntry = 0;
+  std::vector<UINT> menuSelects;
+  std::function<void()> onMenuSelect;  // runs inside On_Menu_Select
+  int filterCloses = 0, exits = 0;
+  BYTE firstChannelByte = 0;
+  std::mutex mutex;                    // deliveries come on feeder threads
+  std::vector<std::vector<BYTE>> deliveries;
+  std::vector<UINT_PTR> deliveryIds;
+  std::function<void()> onDelivery;    // runs on the feeder thread after recording
+};
+std::unique_ptr<FakePlugin> fake = std::make_unique<FakePlugin>();
+
+void __cdecl FilterCallback(UINT_PTR first, int len, const BYTE* data) {
+  {
+    std::lock_guard lock(fake->mutex);
+    fake->deliveries.emplace_back(data, data + len);
+    fake->deliveryIds.push_back(first);
+  }
+  if (fake->onDelivery) fake->onDelivery();
+}
+
+}  // namespace
+
+extern "C" {
+__declspec(dllexport) void __cdecl On_Send_Dll_ID_Name(char* name) {
+  std::memcpy(name, fake->name.data(), fake->name.size());
+}
+__declspec(dllexport) void __cdecl On_Start(HINSTANCE, HWND hostWnd, BOOL, UINT dllId, char*, char*, int* result) {
+  fake->hostWnd = hostWnd;
+  fake->dllId = dllId;
+  fake->resultOnEntry = *result;
+  *result = 0;
+}
+__declspec(dllexport) void __cdecl On_Menu_Select(UINT commandId) {
+  fake->menuSelects.push_back(commandId);
+  if (fake->onMenuSelect) fake->onMenuSelect();
+}
+__declspec(dllexport) void __cdecl On_Channel_Change(mdapi::TChannel channel) {
+  fake->firstChannelByte = channel.Bytes[0];
+}
+__declspec(dllexport) void __cdecl On_Filter_Close() { ++fake->filterCloses; }
+__declspec(dllexport) void __cdecl On_Exit() { ++fake->exits; }
+__declspec(dllexport) void __cdecl On_Hot_Key() {}
+__declspec(dllexport) void __cdecl On_Osd_Key() {}
+__declspec(dllexport) void __cdecl On_Rec_Play() {}
+}  // extern "C"
 
 namespace mdhost {
 namespace {
 
 using namespace std::chrono_literals;
-using test::packet;
-using test::payloadOf;
-
 constexpr auto kPatience = 5s;
 
-HostOptions feeding(const std::string& tsPath, bool loop = true) {
-  HostOptions options;
-  options.tsPath = tsPath;
-  options.loopTs = loop;
-  return options;
+// A packet whose payload bytes say which packet they came from.
+// adaptationControl: 1 payload only, 2 adaptation field only, 3 both.
+TsPayload PayloadOf(std::uint8_t tag) {
+  TsPayload payload;
+  for (std::size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<std::uint8_t>(tag + i);
+  return payload;
+}
+std::string Packet(std::uint16_t pid, std::uint8_t tag, std::uint8_t adaptationControl = 1) {
+  std::string bytes{char(0x47), char(0x40 | (pid >> 8)), char(pid & 0xFF), char(adaptationControl << 4)};
+  TsPayload payload = PayloadOf(tag);
+  return bytes.append(payload.begin(), payload.end());
+}
+
+TEST(TsPayloadReader, DeliversOnlyThePayloadBearingPacketsOfThePid) {
+  const std::pair<std::string, std::vector<std::uint8_t>> cases[] = {
+      {Packet(0x11, 1) + Packet(0x10, 2) + Packet(0x1FFF, 3) + Packet(0x10, 4), {2, 4}},
+      {Packet(0x1010, 1) + Packet(0x10, 2), {2}},                        // PID above 8 bits
+      {Packet(0x10, 1, 2) + Packet(0x10, 2, 3), {2}},                    // adaptation field only
+      {"\x01\x02" + Packet(0x10, 1) + "junk" + Packet(0x10, 2), {1, 2}}, // resynchronises
+      {Packet(0x10, 1) + Packet(0x10, 2).substr(0, 100), {1}},           // trailing partial packet
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const auto& [stream, tags] = cases[i];
+    std::istringstream in(stream);
+    TsPayloadReader reader(in, 0x10);
+    std::vector<TsPayload> got;
+    for (TsPayload payload; reader.next(payload);) got.push_back(payload);
+    std::vector<TsPayload> expected;
+    for (auto tag : tags) expected.push_back(PayloadOf(tag));
+    EXPECT_EQ(got, expected) << "case " << i;
+  }
 }
 
 class MdHostTest : public ::testing::Test {
  protected:
-  void SetUp() override { fake_plugin::reset(); }
-  void TearDown() override {
+  void SetUp() override { fake = std::make_unique<FakePlugin>(); }
+  void TearDown() override { dropHost(); }
+  void dropHost() {
     host_.reset();
     if (!tsPath_.empty()) DeleteFileA(tsPath_.c_str());
+    tsPath_.clear();
   }
 
-  MdHost& makeHost(HostOptions options = {}) {
+  MdHost& makeHost(const std::string& ts = {}, bool loop = true) {
+    dropHost();
+    HostOptions options;
     options.pace = 0ms;
+    options.loopTs = loop;
+    if (!ts.empty()) {
+      char folder[MAX_PATH], file[MAX_PATH];
+      GetTempPathA(MAX_PATH, folder);
+      GetTempFileNameA(folder, "mdh", 0, file);
+      tsPath_ = file;
+      std::ofstream(tsPath_, std::ios::binary) << ts;
+      options.tsPath = tsPath_;
+    }
     host_ = std::make_unique<MdHost>(options);
     host_->attach(PluginLibrary::adopt(GetModuleHandleA(nullptr)));
     return *host_;
   }
 
-  std::string writeTs(const std::string& bytes) {
-    if (!tsPath_.empty()) DeleteFileA(tsPath_.c_str());
-    char folder[MAX_PATH];
-    char file[MAX_PATH];
-    GetTempPathA(MAX_PATH, folder);
-    GetTempFileNameA(folder, "mdh", 0, file);
-    tsPath_ = file;
-    std::ofstream(tsPath_, std::ios::binary) << bytes;
-    return tsPath_;
-  }
-
-  void fillRecord(WORD pid = 0x10) {
+  void sendStart(WORD pid = 0x10, mdapi::FilterCallback callback = &FilterCallback) {
     record_.DllId = 7;
     record_.FilterId = 1;
     record_.Pid = pid;
     std::strcpy(record_.Name, "NIT");
-    record_.Callback = &fake_plugin::filterCallback;
+    record_.Callback = callback;
+    SendMessageA(host_->window(), mdapi::kMsgHost, mdapi::kCmdStartFilter, LPARAM(&record_));
   }
-  void sendStart() { SendMessageA(host_->window(), mdapi::kMsgHost, mdapi::kCmdStartFilter, LPARAM(&record_)); }
   void sendStop() { SendMessageA(host_->window(), mdapi::kMsgHost, mdapi::kCmdStopFilter, LPARAM(&record_.RunningId)); }
 
   std::vector<HostEvent> eventsOf(HostEventKind kind) const {
@@ -82,12 +166,8 @@ class MdHostTest : public ::testing::Test {
 
 TEST_F(MdHostTest, MergesThePluginMenuIntoPlugins) {
   MdHost& host = makeHost();
-  EXPECT_TRUE(host.plugin()->missingExports().empty());
   HMENU menu = host.pluginsMenu();
   ASSERT_EQ(GetMenuItemCount(menu), 4);
-  char text[64];
-  GetMenuStringA(menu, 0, text, sizeof text, MF_BYPOSITION);
-  EXPECT_STREQ(text, "Probe One");
   EXPECT_EQ(GetMenuItemID(menu, 0), 40001u);
   EXPECT_TRUE(GetMenuState(menu, 1, MF_BYPOSITION) & MF_SEPARATOR);
   HMENU more = GetSubMenu(menu, 2);
@@ -97,7 +177,15 @@ TEST_F(MdHostTest, MergesThePluginMenuIntoPlugins) {
   // MF_END of the template must not turn into MF_HILITE.
   EXPECT_EQ(GetMenuItemID(menu, 3), 40003u);
   EXPECT_FALSE(GetMenuState(menu, 3, MF_BYPOSITION) & MF_HILITE);
-  EXPECT_EQ(host.menuItems().back().flags, MF_END);
+
+  host.selectMenuItem(40002);
+  host.selectMenuItem(40099);  // not merged: does not reach the plug-in
+  host.menuSelect(0x10000 | 40065);  // a direct call passes any value
+  EXPECT_EQ(fake->menuSelects, (std::vector<UINT>{40002, 0x10000 | 40065}));
+  mdapi::TChannel channel{};
+  channel.Bytes[0] = 0x5A;
+  host.changeChannel(channel);
+  EXPECT_EQ(fake->firstChannelByte, 0x5A);
 }
 
 TEST_F(MdHostTest, HandshakeShowsExactlyWhatThePluginWrote) {
@@ -108,223 +196,149 @@ TEST_F(MdHostTest, HandshakeShowsExactlyWhatThePluginWrote) {
   auto buffer = host.nameBuffer();
   EXPECT_EQ(std::memcmp(buffer.data(), "Probe", 6), 0);
   for (std::size_t i = 6; i < buffer.size(); ++i) EXPECT_EQ(buffer[i], MdHost::kNameBufferMarker) << i;
-  EXPECT_EQ(host.pluginName(), "Probe");
   EXPECT_FALSE(host.nameOverran());
-  EXPECT_EQ(fake_plugin::state().hostWnd, host.window());
-  EXPECT_EQ(fake_plugin::state().dllId, 9u);
-  EXPECT_EQ(fake_plugin::state().resultOnEntry, MdHost::kStartResultMarker);
+  EXPECT_EQ(fake->hostWnd, host.window());
+  EXPECT_EQ(fake->dllId, 9u);
+  EXPECT_EQ(fake->resultOnEntry, MdHost::kStartResultMarker);
   EXPECT_EQ(host.startResult(), 0);
-
-  fake_plugin::state().name.assign(70, 'A');
+  fake->name.assign(70, 'A');
   host.identify();
   EXPECT_TRUE(host.nameOverran());
 }
 
-TEST_F(MdHostTest, OnlyMergedMenuPicksReachThePlugin) {
-  MdHost& host = makeHost();
-  host.selectMenuItem(40002);
-  host.selectMenuItem(40099);
-  host.menuSelect(0x10000 | 40065);  // a direct call passes any value
-  EXPECT_EQ(fake_plugin::state().menuSelects, (std::vector<UINT>{40002, 0x10000 | 40065}));
-
-  mdapi::TChannel channel{};
-  channel.Bytes[0] = 0x5A;
-  host.changeChannel(channel);
-  EXPECT_EQ(fake_plugin::state().firstChannelByte, 0x5A);
-}
-
-TEST_F(MdHostTest, StartWritesARunningIdAndLogsTheRecordAsSent) {
-  makeHost();
-  fillRecord();
-  mdapi::TStartFilterRec sent = record_;
-  sendStart();
-  EXPECT_EQ(record_.RunningId, 1u);
-  sendStart();
-  EXPECT_EQ(record_.RunningId, 2u);
-
-  auto starts = eventsOf(HostEventKind::StartFilter);
-  ASSERT_EQ(starts.size(), 2u);
-  EXPECT_EQ(std::memcmp(&*starts[0].record, &sent, sizeof sent), 0);
-  EXPECT_EQ(starts[0].runningId, 1u);
-  EXPECT_FALSE(starts[0].feeding);  // no .ts file given
-  EXPECT_EQ(starts[1].record->RunningId, 1u);  // the id the plug-in left in its record
-  EXPECT_EQ(starts[1].runningId, 2u);
-}
-
-TEST_F(MdHostTest, FeedsThePayloadsOfTheRequestedPidInFileOrderAndLoops) {
-  for (WORD pid : {WORD(0x10), WORD(0x11)}) {
-    SCOPED_TRACE(pid);
-    fake_plugin::reset();
-    makeHost(feeding(writeTs(packet(0x10, 1) + packet(0x11, 2) + packet(0x10, 3))));
-    fillRecord(pid);
-    sendStart();
-    ASSERT_TRUE(host_->waitForCallbacks(5, kPatience));
+TEST_F(MdHostTest, FeedsThePayloadsOfTheRequestedPidInFileOrder) {
+  struct Case {
+    WORD pid;
+    bool loop;
+    std::vector<std::uint8_t> tags;  // the first deliveries
+  };
+  for (const Case& c : {Case{0x10, true, {1, 3, 1, 3, 1}}, Case{0x11, true, {2, 2, 2}}, Case{0x10, false, {1, 3}}}) {
+    SCOPED_TRACE(testing::Message() << c.pid << (c.loop ? " looping" : " once"));
+    fake = std::make_unique<FakePlugin>();
+    makeHost(Packet(0x10, 1) + Packet(0x11, 2) + Packet(0x10, 3), c.loop);
+    sendStart(c.pid);
+    ASSERT_TRUE(host_->waitForCallbacks(c.tags.size(), kPatience));
     sendStop();
-    auto got = fake_plugin::deliveries();
-    ASSERT_GE(got.size(), 5u);
-    std::vector<std::uint8_t> tags = pid == 0x10 ? std::vector<std::uint8_t>{1, 3, 1, 3, 1} : std::vector<std::uint8_t>{2, 2, 2, 2, 2};
-    for (std::size_t i = 0; i < tags.size(); ++i) {
-      EXPECT_EQ(got[i].first, record_.RunningId);
-      ASSERT_EQ(got[i].len, 184);
-      TsPayload expected = payloadOf(tags[i]);
-      EXPECT_TRUE(std::equal(expected.begin(), expected.end(), got[i].bytes.begin())) << i;
+    std::lock_guard lock(fake->mutex);
+    if (!c.loop) {
+      EXPECT_EQ(fake->deliveries.size(), c.tags.size());
+    }
+    for (std::size_t i = 0; i < c.tags.size(); ++i) {
+      const TsPayload expected = PayloadOf(c.tags[i]);
+      EXPECT_EQ(fake->deliveries[i], std::vector<BYTE>(expected.begin(), expected.end())) << i;
+      EXPECT_EQ(fake->deliveryIds[i], record_.RunningId);
     }
   }
 }
 
-TEST_F(MdHostTest, WithoutLoopingOnePassIsDelivered) {
-  makeHost(feeding(writeTs(packet(0x10, 1) + packet(0x10, 2)), false));
-  fillRecord();
-  sendStart();
-  ASSERT_TRUE(host_->waitForCallbacks(2, kPatience));
-  sendStop();
-  EXPECT_EQ(fake_plugin::deliveries().size(), 2u);
-}
-
 TEST_F(MdHostTest, StopJoinsTheFeederBeforeOnFilterClose) {
-  makeHost(feeding(writeTs(packet(0x10, 1))));
-  fillRecord();
+  makeHost(Packet(0x10, 1));
   sendStart();
   ASSERT_TRUE(host_->waitForCallbacks(3, kPatience));
   sendStop();
   EXPECT_EQ(host_->runningFilters(), 0u);
-  std::size_t delivered = fake_plugin::deliveries().size();
+  const std::size_t delivered = host_->callbackCount();
   host_->pumpUntil([] { return false; }, 30ms);
-  EXPECT_EQ(fake_plugin::deliveries().size(), delivered);
-  EXPECT_EQ(host_->callbackCount(), delivered);
-
-  auto stops = eventsOf(HostEventKind::StopFilter);
-  ASSERT_EQ(stops.size(), 1u);
-  EXPECT_EQ(stops[0].runningId, 1u);
+  EXPECT_EQ(fake->deliveries.size(), delivered);
   EXPECT_LT(indexOf("stop filter"), indexOf("called On_Filter_Close"));
-  EXPECT_EQ(fake_plugin::state().filterCloses, 1);
+  EXPECT_EQ(fake->filterCloses, 1);
 }
 
-TEST_F(MdHostTest, StopOfAnIdThatIsNotRunningIsLoggedAndStillClosed) {
-  makeHost();
-  fillRecord();
-  sendStop();  // RunningId 0, as before a plug-in's first start
-  auto stops = eventsOf(HostEventKind::StopFilter);
-  ASSERT_EQ(stops.size(), 1u);
-  EXPECT_EQ(stops[0].runningId, 0u);
-  EXPECT_EQ(stops[0].detail, "no such filter running");
-  EXPECT_EQ(fake_plugin::state().filterCloses, 1);
+TEST_F(MdHostTest, ACallbackMayStopItsOwnFilterOrSendToTheGuiThread) {
+  for (bool stopsItself : {true, false}) {
+    SCOPED_TRACE(stopsItself);
+    makeHost(Packet(0x10, 1));
+    std::atomic<bool> entered{false};
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    fake->onDelivery = [&] {
+      if (entered.exchange(true)) return;
+      if (stopsItself) return sendStop();
+      WaitForSingleObject(release, INFINITE);
+      SendMessageA(host_->window(), WM_NULL, 0, 0);  // answered only if stop keeps pumping
+    };
+    sendStart();
+    ASSERT_TRUE(host_->pumpUntil([&] { return entered.load(); }, kPatience));
+    SetEvent(release);
+    if (!stopsItself) sendStop();  // would hang here with a bare join
+    EXPECT_TRUE(host_->pumpUntil([&] { return host_->runningFilters() == 0; }, kPatience));
+    EXPECT_EQ(eventsOf(HostEventKind::StopFilter).size(), 1u);
+    CloseHandle(release);
+    fake->onDelivery = nullptr;
+  }
 }
 
-TEST_F(MdHostTest, ACallbackMayStopItsOwnFilter) {
-  makeHost(feeding(writeTs(packet(0x10, 1))));
-  fillRecord();
-  std::atomic<bool> sent{false};
-  fake_plugin::state().onDelivery = [&] {
-    if (!sent.exchange(true))
-      SendMessageA(host_->window(), mdapi::kMsgHost, mdapi::kCmdStopFilter, LPARAM(&record_.RunningId));
-  };
-  sendStart();
-  EXPECT_TRUE(host_->pumpUntil([&] { return host_->runningFilters() == 0 && host_->log().count(HostEventKind::StopFilter) == 1; }, kPatience));
-}
-
-TEST_F(MdHostTest, StopAnswersWhatTheCallbackSendsToTheGuiThread) {
-  makeHost(feeding(writeTs(packet(0x10, 1))));
-  fillRecord();
-  std::atomic<bool> entered{false};
-  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  fake_plugin::state().onDelivery = [&] {
-    if (entered.exchange(true)) return;
-    WaitForSingleObject(release, INFINITE);
-    SendMessageA(host_->window(), WM_NULL, 0, 0);  // answered only if stop keeps pumping
-  };
-  sendStart();
-  ASSERT_TRUE(host_->pumpUntil([&] { return entered.load(); }, kPatience));
-  SetEvent(release);
-  sendStop();  // would hang here with a bare join
-  EXPECT_EQ(host_->runningFilters(), 0u);
-  CloseHandle(release);
-}
-
-TEST_F(MdHostTest, OddMessagesAreLoggedAndHarmless) {
-  makeHost(feeding(writeTs(packet(0x10, 1))));
+TEST_F(MdHostTest, OddMessagesAndAMissingTsFileAreLoggedAndHarmless) {
+  makeHost(Packet(0x10, 1));
   HWND window = host_->window();
+  sendStop();  // RunningId 0, as before a plug-in's first start
   SendMessageA(window, mdapi::kMsgHost, 0x01020022, 5);
   SendMessageA(window, mdapi::kMsgHost, mdapi::kCmdStartFilter, 0);
   SendMessageA(window, mdapi::kMsgHost, mdapi::kCmdStopFilter, 0);
-  fillRecord();
-  record_.Callback = nullptr;
-  sendStart();
+  sendStart(0x10, nullptr);
 
-  auto others = eventsOf(HostEventKind::OtherMessage);
-  ASSERT_EQ(others.size(), 1u);
-  EXPECT_EQ(others[0].wParam, 0x01020022u);
+  EXPECT_EQ(eventsOf(HostEventKind::OtherMessage).at(0).wParam, 0x01020022u);
+  auto stops = eventsOf(HostEventKind::StopFilter);
+  ASSERT_EQ(stops.size(), 2u);
+  EXPECT_EQ(stops[0].detail, "no such filter running");
+  EXPECT_EQ(stops[1].detail, "null RunningId pointer");
   auto starts = eventsOf(HostEventKind::StartFilter);
   ASSERT_EQ(starts.size(), 2u);
   EXPECT_FALSE(starts[0].record.has_value());
   EXPECT_FALSE(starts[1].feeding);
-  EXPECT_EQ(eventsOf(HostEventKind::StopFilter)[0].detail, "null RunningId pointer");
   EXPECT_EQ(host_->runningFilters(), 0u);
-}
+  EXPECT_EQ(fake->filterCloses, 2);
 
-TEST_F(MdHostTest, AMissingTsFileIsReportedOnTheStart) {
-  makeHost(feeding("C:\\no\\such\\capture.ts"));
-  fillRecord();
+  host_->options().tsPath = "C:\\no\\such\\capture.ts";
   sendStart();
-  auto starts = eventsOf(HostEventKind::StartFilter);
-  ASSERT_EQ(starts.size(), 1u);
-  EXPECT_FALSE(starts[0].feeding);
-  EXPECT_NE(starts[0].detail.find("cannot open"), std::string::npos);
+  EXPECT_FALSE(eventsOf(HostEventKind::StartFilter).at(2).feeding);
+  EXPECT_NE(eventsOf(HostEventKind::StartFilter).at(2).detail.find("cannot open"), std::string::npos);
 }
 
 TEST_F(MdHostTest, CloseCallsOnExitThenStopsFiltersSilentlyThenUnloads) {
-  makeHost(feeding(writeTs(packet(0x10, 1))));
-  fillRecord();
+  makeHost(Packet(0x10, 1));
   sendStart();
   ASSERT_TRUE(host_->waitForCallbacks(1, kPatience));
   HWND window = host_->window();
   host_->close();
-  EXPECT_TRUE(host_->closed());
   EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(host_->runningFilters(), 0u);
-  EXPECT_EQ(fake_plugin::state().exits, 1);
-  EXPECT_EQ(fake_plugin::state().filterCloses, 0);
-  EXPECT_EQ(eventsOf(HostEventKind::StopFilter).size(), 0u);
+  EXPECT_EQ(fake->exits, 1);
+  EXPECT_EQ(fake->filterCloses, 0);
   EXPECT_LT(indexOf("called On_Exit"), indexOf("unloaded"));
-  std::size_t delivered = fake_plugin::deliveries().size();
   host_->close();  // again: nothing more
-  EXPECT_EQ(fake_plugin::state().exits, 1);
-  EXPECT_EQ(fake_plugin::deliveries().size(), delivered);
+  EXPECT_EQ(fake->exits, 1);
 }
 
 TEST_F(MdHostTest, AClosePickedUpInsideAPluginCallWaitsForItToReturn) {
   MdHost& host = makeHost();
   int exitsDuringCall = -1;
-  fake_plugin::state().onMenuSelect = [&] {
+  fake->onMenuSelect = [&] {
     // What a modal message box does: the close arrives through its loop.
     PostMessageA(host.window(), WM_CLOSE, 0, 0);
     host.pumpUntil([] { return false; }, 30ms);
-    exitsDuringCall = fake_plugin::state().exits;
+    exitsDuringCall = fake->exits;
   };
   host.selectMenuItem(40001);
   EXPECT_EQ(exitsDuringCall, 0);
   EXPECT_TRUE(host.pumpUntil([&] { return host.closed(); }, kPatience));
-  EXPECT_EQ(fake_plugin::state().exits, 1);
+  EXPECT_EQ(fake->exits, 1);
 }
 
 TEST_F(MdHostTest, WithQuitOnCloseTheCloseBoxOnlyEndsTheOwnersLoop) {
-  HostOptions options;
-  options.quitOnClose = true;
-  MdHost& host = makeHost(options);
+  MdHost& host = makeHost();
+  host.options().quitOnClose = true;
   PostMessageA(host.window(), WM_CLOSE, 0, 0);
   host.pumpUntil([] { return false; }, 30ms);
   MSG quit;
   EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_FALSE(host.closed());
-  EXPECT_EQ(fake_plugin::state().exits, 0);
+  EXPECT_EQ(fake->exits, 0);
 }
 
 TEST(PluginLibrary, ReportsWhatAModuleLacks) {
   EXPECT_THROW(PluginLibrary::load("C:\\no\\such\\plugin.dll"), std::runtime_error);
   auto library = PluginLibrary::load("version.dll");
   EXPECT_EQ(library->missingExports().size(), kExportNames.size());
-  EXPECT_FALSE(library->menuResource().has_value());
-
   MdHost host;
   host.attach(std::move(library));
   host.identify();  // skipped, not a crash

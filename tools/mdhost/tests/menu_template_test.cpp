@@ -45,46 +45,21 @@ class TemplateBytes {
   std::vector<std::uint8_t> bytes_;
 };
 
-TEST(MenuTemplate, ReadsFlatItemsWithTheirStoredFlags) {
-  auto bytes = TemplateBytes()
-                   .item(0x0000, 40065, L"Network Search")
-                   .item(0x0000, 40066, L"Web Update")
-                   .item(0x0080, 40068, L"About")
-                   .bytes();
-  auto items = parseMenuTemplate(bytes);
-  ASSERT_EQ(items.size(), 3u);
-  EXPECT_EQ(items[0].flags, 0x0000);
-  EXPECT_EQ(items[0].id, 40065);
-  EXPECT_EQ(items[0].text, L"Network Search");
-  EXPECT_EQ(items[2].flags, 0x0080);
-  EXPECT_EQ(items[2].id, 40068);
-  EXPECT_TRUE(items[2].isLast());
-  EXPECT_FALSE(items[1].isSeparator());
-}
-
-TEST(MenuTemplate, StopsAtTheEndFlagAndIgnoresPadding) {
-  auto bytes = TemplateBytes().item(MF_END, 1, L"Only").raw({0, 0, 0xAB, 0xCD}).bytes();
-  EXPECT_EQ(parseMenuTemplate(bytes).size(), 1u);
-}
-
-TEST(MenuTemplate, SkipsTheExtraHeaderBytes) {
-  auto items = parseMenuTemplate(TemplateBytes(0, 4).item(MF_END, 7, L"X").bytes());
-  ASSERT_EQ(items.size(), 1u);
-  EXPECT_EQ(items[0].id, 7);
-}
-
-TEST(MenuTemplate, NestsPopupsAndKnowsSeparators) {
-  auto bytes = TemplateBytes()
-                   .item(0, 1, L"One")
+TEST(MenuTemplate, ReadsItemsPopupsAndSeparatorsWithTheirStoredFlags) {
+  auto bytes = TemplateBytes(0, 4)  // with extra header bytes to skip
+                   .item(0, 40065, L"Network Search")
                    .item(0, 0, L"")
                    .popup(0, L"More")
                    .item(MF_GRAYED, 2, L"Two")
                    .popup(MF_END, L"Deeper")
                    .item(MF_END, 3, L"Three")
-                   .item(MF_END, 4, L"Four")
+                   .item(0x0080, 40068, L"About")
+                   .raw({0, 0, 0xAB, 0xCD})  // padding after the end flag
                    .bytes();
   auto items = parseMenuTemplate(bytes);
   ASSERT_EQ(items.size(), 4u);
+  EXPECT_EQ(items[0].id, 40065);
+  EXPECT_EQ(items[0].text, L"Network Search");
   EXPECT_TRUE(items[1].isSeparator());
   ASSERT_TRUE(items[2].isPopup());
   EXPECT_EQ(items[2].id, 0);  // pop-ups carry no id
@@ -92,7 +67,9 @@ TEST(MenuTemplate, NestsPopupsAndKnowsSeparators) {
   EXPECT_EQ(items[2].children[0].flags, MF_GRAYED);
   ASSERT_EQ(items[2].children[1].children.size(), 1u);
   EXPECT_EQ(items[2].children[1].children[0].text, L"Three");
-  EXPECT_EQ(items[3].id, 4);
+  EXPECT_EQ(items[3].flags, 0x0080);
+  EXPECT_EQ(items[3].id, 40068);
+  EXPECT_TRUE(items[3].isLast());
 }
 
 TEST(MenuTemplate, RejectsWhatIsNotACompleteStandardTemplate) {
