@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <iterator>
-#include <stdexcept>
 #include <string_view>
 
 #include "webupdate/update_all_order.h"
@@ -109,17 +108,6 @@ TEST(TpCatalogueTest, ColumnLabels) {
     EXPECT_EQ(ColumnLabel(column), labels[column - 1]) << column;
   EXPECT_EQ(ColumnLabel(0), "");
   EXPECT_EQ(ColumnLabel(8), "");
-}
-
-// Positions outside the catalogue, at the ends of the range.
-TEST(CataloguePositionTest, EndsOfTheRange) {
-  constexpr auto E = CataloguePosition::East;
-  constexpr auto W = CataloguePosition::West;
-  EXPECT_EQ(CatalogueFileName({0, W}), "0000.ini");  // 0.0W is 0.0E, not 3600
-  EXPECT_EQ(PosQueryValue({1800, W}), "180.0W");
-  EXPECT_EQ(CatalogueFileName({1800, W}), "1800.ini");
-  EXPECT_THROW(PosQueryValue({-1, E}), std::invalid_argument);
-  EXPECT_THROW(CatalogueFileName({1801, W}), std::invalid_argument);
 }
 
 }  // namespace
