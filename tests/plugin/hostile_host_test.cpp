@@ -119,11 +119,16 @@ TEST(HostileHost, UnloadDuringASearchLeavesNoWindowOrThreadBehind) {
       << ThreadsOfThisProcess() << " threads, " << threadsBefore << " before";
 }
 
+// On_Exit hides the search window only, and leaves the filter to the host.
 TEST(HostileHost, OnExitDuringASearchAndLoadingAgain) {
   for (int round = 0; round < 2; ++round) {
     SearchingHost searching;
+    searching.host.selectMenuItem(40066);
+    const auto stops = searching.host.log().count(HostEventKind::StopFilter);
     searching.host.plugin()->exports().exit();
     EXPECT_FALSE(IsWindowVisible(searching.form1));
+    EXPECT_TRUE(IsWindowVisible(FindPluginWindow("TTpUpdateMainForm")));
+    EXPECT_EQ(stops, searching.host.log().count(HostEventKind::StopFilter));
     // The search goes on while hidden and completes by itself.
     EXPECT_TRUE(PumpUntil(
         [&] { return ControlText(searching.form1, SearchWindow::kLabel2) == "Search finished"; }, 10s));
