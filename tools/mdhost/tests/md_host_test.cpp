@@ -25,7 +25,6 @@ struct FakePlugin {
   std::vector<UINT> menuSelects;
   std::function<void()> onMenuSelect;  // runs inside On_Menu_Select
   int filterCloses = 0, exits = 0;
-  BYTE firstChannelByte = 0;
   std::mutex mutex;                    // deliveries come on feeder threads
   std::vector<std::vector<BYTE>> deliveries;
   std::vector<UINT_PTR> deliveryIds;
@@ -58,9 +57,7 @@ __declspec(dllexport) void __cdecl On_Menu_Select(UINT commandId) {
   fake->menuSelects.push_back(commandId);
   if (fake->onMenuSelect) fake->onMenuSelect();
 }
-__declspec(dllexport) void __cdecl On_Channel_Change(mdapi::TChannel channel) {
-  fake->firstChannelByte = channel.Bytes[0];
-}
+__declspec(dllexport) void __cdecl On_Channel_Change(mdapi::TChannel) {}
 __declspec(dllexport) void __cdecl On_Filter_Close() { ++fake->filterCloses; }
 __declspec(dllexport) void __cdecl On_Exit() { ++fake->exits; }
 __declspec(dllexport) void __cdecl On_Hot_Key() {}
@@ -182,10 +179,6 @@ TEST_F(MdHostTest, MergesThePluginMenuIntoPlugins) {
   host.selectMenuItem(40099);  // not merged: does not reach the plug-in
   host.menuSelect(0x10000 | 40065);  // a direct call passes any value
   EXPECT_EQ(fake->menuSelects, (std::vector<UINT>{40002, 0x10000 | 40065}));
-  mdapi::TChannel channel{};
-  channel.Bytes[0] = 0x5A;
-  host.changeChannel(channel);
-  EXPECT_EQ(fake->firstChannelByte, 0x5A);
 }
 
 TEST_F(MdHostTest, HandshakeShowsExactlyWhatThePluginWrote) {
