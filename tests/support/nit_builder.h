@@ -127,8 +127,7 @@ class SectionCarrier {
   std::vector<TsPacket> Take();
 
  private:
-  void Emit(bool unitStart);
-  std::vector<std::uint8_t> ReadyBytes();
+  bool Emit(bool flush);
 
   CarrierOptions options_;
   unsigned counter_;
