@@ -1,7 +1,7 @@
 """Running velqtp, make_sample_ts and the local download site from the process tests.
 
-The programs come from the environment that ctest sets: VELQTP, MAKE_SAMPLE_TS
-and VELQ_REPO (the source tree, for the samples and the test site).
+The programs come from the environment that ctest sets: VELQTP, MAKE_SAMPLE_TS,
+MAKE_NIT_LAYOUTS and VELQ_REPO (the source tree, for the samples and the test site).
 """
 
 import os
@@ -16,6 +16,8 @@ HERE = pathlib.Path(__file__).resolve().parent
 REPO = pathlib.Path(os.environ.get("VELQ_REPO", HERE.parents[1]))
 VELQTP = os.environ.get("VELQTP", str(REPO / "build/native/cli/velqtp"))
 MAKE_SAMPLE_TS = os.environ.get("MAKE_SAMPLE_TS", str(REPO / "build/native/tools/make_sample_ts/make_sample_ts"))
+MAKE_NIT_LAYOUTS = os.environ.get("MAKE_NIT_LAYOUTS",
+                                  str(REPO / "build/native/tools/make_sample_ts/make_nit_layouts"))
 SAMPLES = REPO / "samples"
 EXPECTED = HERE / "expected"
 SITE_SCRIPT = REPO / "tests/support/http_test_server.py"
