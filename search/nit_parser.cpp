@@ -60,13 +60,13 @@ bool WalkDescriptors(std::span<const std::uint8_t> loop, SatPosition& position, 
 
 void WalkSection(std::span<const std::uint8_t> section, SatPosition& position, NitEntrySink& sink,
                  char decimalSeparator) {
-  if (section.size() < kSectionHeaderSize + 2 + kCrcSize) return;
+  constexpr std::size_t kSmallest = kSectionHeaderSize + 2 + kCrcSize;
+  if (section.size() < kSmallest) return;
   // The body ends where section_length says, before the CRC, and never
   // past the bytes we have.
-  const std::size_t declared = 3 + Length12(section, 1);
-  const std::span<const std::uint8_t> body =
-      section.first(std::min(declared, section.size()) - kCrcSize);
-  if (body.size() < kSectionHeaderSize + 2) return;
+  const std::size_t size = std::min(3 + Length12(section, 1), section.size());
+  if (size < kSmallest) return;
+  const std::span<const std::uint8_t> body = section.first(size - kCrcSize);
 
   std::size_t at = kSectionHeaderSize;
   const std::size_t networkDescriptorsLength = Length12(body, at);

@@ -205,6 +205,7 @@ TEST(ParseNitBuffer, WalksTheDescriptorLoops) {
       // section_length ends the section before its last descriptor.
       {"section_length shorter than the bytes", {withLength(NitSection({astra, hotbird}), 2, 0x2A)},
        {}, "before"},
+      {"section_length below the header", {withLength(NitSection({astra}), 2, 0x01)}, {}, "before"},
       {"cut short", {Bytes(kAstra.begin(), kAstra.end()), Bytes(5, 0x43), {}}, {}, "before"},
   };
   for (const auto& c : cases) {
