@@ -30,6 +30,7 @@ SAMPLE_LISTS = [
     ("hotbird-13.0E.ts", "0130.ini", 93, "Hotbird 6/7A/8 (13\u00b0E) 13 \u00b0E"),
     ("astra-19.2E-mid-section.ts", "0192.ini", 23, "Astra 1F/1G/1H/1KR/1L (19,2\u00b0E) 19.2 \u00b0E"),
     ("nilesat-7.0W.ts", "3530.ini", 39, "Nilesat 101,102,103 7 \u00b0W"),
+    ("astra-28.2E-packed.ts", "0282.ini", 83, "Astra 2A/2B/2C/2D, Eurobird 1 (28\u00b0E) 28.2 \u00b0E"),
 ]
 
 
