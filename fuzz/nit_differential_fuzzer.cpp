@@ -135,12 +135,15 @@ void OnDvbpsiSubtable(dvbpsi_t* handle, std::uint8_t tableId, std::uint16_t exte
 }
 
 // A receiver drops packets flagged as damaged before any decoder sees them.
+// Packets without a payload carry nothing for a section decoder, and
+// libdvbpsi 1.3 takes their counter, which rightly stays the same, for a gap
+// and drops the table under way: they are left out too.
 std::vector<Table> DecodeWithDvbpsi(const std::vector<TsPacket>& packets) {
   DvbpsiTables tables;
   dvbpsi_t* handle = dvbpsi_new(nullptr, DVBPSI_MSG_NONE);
   Require(handle != nullptr && dvbpsi_AttachDemux(handle, OnDvbpsiSubtable, &tables), "libdvbpsi starts");
   for (TsPacket packet : packets) {
-    if ((packet[1] & 0x80) == 0) dvbpsi_packet_push(handle, packet.data());
+    if ((packet[1] & 0x80) == 0 && (packet[3] & 0x10) != 0) dvbpsi_packet_push(handle, packet.data());
   }
   dvbpsi_DetachDemux(handle);
   dvbpsi_delete(handle);
