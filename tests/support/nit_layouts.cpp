@@ -143,10 +143,11 @@ NitLayout StuffingTables() {
                 carrier.Take(), table);
 }
 
-// Three sections of version 3, then version 4 with other transponders.
+// Three sections of version 3, then version 4 with other transponders in as
+// many sections: only the version tells the two tables' sections apart.
 NitLayout VersionChange() {
   const NitTable before = Table(Band(20, 10700, 90, kEast), 4, 1, 3);
-  const NitTable after = Table(Band(15, 10703, 90, kEast), 4, 1, 4);
+  const NitTable after = Table(Band(17, 10703, 90, kEast), 4, 1, 4);
   const std::vector<SectionBytes> old = BuildNitSections(before);
   SectionCarrier carrier;
   carrier.Pack({old[0], old[1], old[2]});
