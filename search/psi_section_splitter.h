@@ -17,8 +17,11 @@
 // first byte is a pointer_field. A section under way with R bytes to go in
 // a payload ends either in the payload's first R bytes (continuation) or in
 // bytes 1..R behind a pointer_field >= R (unit start); the CRC decides.
-// Sections found from a wrong guess fail their CRC and are dropped, so a
-// wrong guess costs at most that repetition of the section.
+// Sections begun by the unit-start reading of what was in fact a
+// continuation are followed too, side by side with the real one, until
+// their CRC fails; the first good section ends all other readings. So a
+// wrong guess costs at most that repetition of a section, a lost packet only
+// the section it was in, and no guess ever gives a section whose CRC fails.
 
 #include <cstddef>
 #include <cstdint>
