@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # How fast velqtp scans a large recording, beside the time it takes merely
 # to read the same file (cat FILE > /dev/null), in the same run. Makes a
-# stream of a few hundred MB on the fly with the NIT near its end, so that
-# velqtp has to go through nearly all of it.
+# stream of a few hundred MB on the fly with the NIT near its end, packed
+# with stuffing sections as many transponders send it, so that velqtp has to
+# go through nearly all of it.
 #
-# Usage: bench/velqtp_scan_bench.sh [BUILD_DIR] [MB]   (default build/native, 300)
+# Usage: bench/velqtp_scan_bench.sh [BUILD_DIR] [MB]   (default build/native, 500)
 # Uses hyperfine when it is installed (apt-get install hyperfine), else a
 # best-of-N loop with date.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/native}
-megabytes=${2:-300}
+megabytes=${2:-500}
 runs=20
 
 cmake --build "$build" --target velqtp make_sample_ts >/dev/null
@@ -28,7 +29,8 @@ if [ ! -f "$channels" ]; then
     printf '[CHANNEL]\nDELIVERY_SYSTEM = DVBS\nFREQUENCY = %d000\nPOLARIZATION = VERTICAL\nSYMBOL_RATE = 27500000\n\n' "$mhz"
   done >"$channels"
 fi
-"$make_sample_ts" "$channels" "$stream" --position 13.0E --lead-in-mb "$megabytes" >/dev/null
+"$make_sample_ts" "$channels" "$stream" --position 13.0E --lead-in-mb "$megabytes" --packed --stuffing 276 \
+  >/dev/null
 size=$(stat -c %s "$stream")
 echo "stream: $((size / 1000000)) MB, the NIT in its last $(( ($(stat -c %s "$stream") - megabytes * 1000000) / 1000 )) kB"
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/ts_packet_framer.h"
+#include "cli/ts_payload_reader.h"
 #include "search/nit_capture.h"
 
 namespace velq {
@@ -35,8 +36,14 @@ NitScanResult ScanForNit(const BlockReader& read, const ScanProgress& onProgress
   NitCapture capture(host, sink, '.');
   capture.StartSearch();
 
-  TsPacketFramer framer(kNitPacketPid, [&capture](const std::uint8_t* payload) {
-    capture.Deliver(static_cast<std::int32_t>(kTsPayloadSize), payload);
+  TsPayloadReader reader;
+  TsPacketFramer framer(kNitPacketPid, [&capture, &reader](const std::uint8_t* packet) {
+    const TsPidPayload payload = reader.Read(packet);
+    if (payload.afterGap) capture.Discontinuity();
+    if (!payload.bytes.empty()) {
+      capture.Deliver(static_cast<std::int32_t>(payload.bytes.size()), payload.bytes.data(),
+                      payload.unitStart ? PayloadStart::kUnitStart : PayloadStart::kContinuation);
+    }
     return !capture.SearchDone();
   });
 

@@ -1,7 +1,9 @@
 #pragma once
 // The network search run on a recorded transport stream: the payloads of
 // PID 0x0010 go through the capture and parser the plug-in uses, from the
-// start of a search until the first complete table has been parsed.
+// start of a search until the first complete table has been parsed. The
+// packet headers tell the capture where units start and where packets were
+// lost, which the plug-in's host does not.
 
 #include <cstddef>
 #include <cstdint>

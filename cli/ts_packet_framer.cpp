@@ -18,12 +18,10 @@ std::uint16_t PacketPid(const std::uint8_t* packet) {
   return static_cast<std::uint16_t>(((packet[1] & 0x1F) << 8) | packet[2]);
 }
 
-bool CarriesPayload(const std::uint8_t* packet) { return (packet[3] & 0x10) != 0; }
-
 }  // namespace
 
-TsPacketFramer::TsPacketFramer(std::uint16_t pid, PayloadHandler onPayload)
-    : pid_(pid), onPayload_(std::move(onPayload)) {}
+TsPacketFramer::TsPacketFramer(std::uint16_t pid, PacketHandler onPacket)
+    : pid_(pid), onPacket_(std::move(onPacket)) {}
 
 std::size_t TsPacketFramer::Frame(const std::uint8_t* data, std::size_t size, bool atEnd) {
   std::size_t pos = 0;
@@ -102,7 +100,7 @@ bool TsPacketFramer::StrideFits(const std::uint8_t* data, std::size_t size, bool
 
 void TsPacketFramer::HandlePacket(const std::uint8_t* packet) {
   ++packets_;
-  if (PacketPid(packet) == pid_ && CarriesPayload(packet) && !onPayload_(packet + 4)) {
+  if (PacketPid(packet) == pid_ && !onPacket_(packet)) {
     stopped_ = true;
   }
 }

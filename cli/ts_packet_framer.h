@@ -20,12 +20,11 @@ inline constexpr std::size_t kTsFramerMaxTail = 1024;
 
 class TsPacketFramer {
  public:
-  // Gets the 184 bytes after the header of every packet of the PID that
-  // carries a payload, as a host's demultiplexer hands them on. Returning
-  // false stops the framer.
-  using PayloadHandler = std::function<bool(const std::uint8_t* payload)>;
+  // Gets every 188-byte packet of the PID, sync byte first (the header is
+  // read by TsPayloadReader). Returning false stops the framer.
+  using PacketHandler = std::function<bool(const std::uint8_t* packet)>;
 
-  TsPacketFramer(std::uint16_t pid, PayloadHandler onPayload);
+  TsPacketFramer(std::uint16_t pid, PacketHandler onPacket);
 
   // Frames the packets in data[0, size) and returns how many leading bytes
   // are done with. The caller hands the rest (never more than
@@ -49,7 +48,7 @@ class TsPacketFramer {
   void HandlePacket(const std::uint8_t* packet);
 
   const std::uint16_t pid_;
-  PayloadHandler onPayload_;
+  PacketHandler onPacket_;
   std::size_t stride_ = 0;
   bool stopped_ = false;
   std::uint64_t packets_ = 0;

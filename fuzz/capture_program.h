@@ -16,21 +16,39 @@ enum class CaptureOp : std::uint8_t {
   StartSearch = 0,
   StopSearch,
   StopNitFilter,
-  // Len code, then the payload bytes (cut short by the input, then 0xFF).
+  // Start code, Len code, then the payload bytes (cut short by the input,
+  // then 0xFF).
   DeliverBytes,
-  // Len code, section_length (16 bits, low 12 used), section_number,
-  // last_section_number, then as DeliverBytes after the 9 header bytes.
+  // Start code, Len code, section_length (16 bits, low 12 used),
+  // section_number, last_section_number, then as DeliverBytes after the 9
+  // bytes of pointer_field 0 and a NIT actual section header.
   DeliverSectionStart,
   // Len code; the data pointer is null.
   DeliverNull,
-  // A table description (see ReadTable); all its payloads, 184 bytes each.
+  // Carriage code (see TableCarriage), then a table description (see
+  // ReadTable); all its packets.
   DeliverWholeTable,
-  // Payload count: the first payloads of the last whole table, again.
+  // Packet count: the first packets of the last whole table, again.
   DeliverTableHead,
+  // A lost packet, as velqtp reports a continuity gap.
+  Discontinuity,
   Count,
 };
 
-// Lengths a host might hand over, the stored ones first; codes from
+// How a delivery tells where sections start: the plug-in's two-argument
+// call (inferred), or the three-argument one with what a TS header says.
+enum class StartCode : std::uint8_t { HostCall = 0, Unknown, Continuation, UnitStart, Count };
+
+inline StartCode ReadStartCode(FuzzBytes& in) {
+  return static_cast<StartCode>(in.Byte() % static_cast<std::uint8_t>(StartCode::Count));
+}
+
+// Carriage code bits: which way a whole table goes out.
+inline constexpr std::uint8_t kCarriageKnownStarts = 0x01;  // TS header read, else inferred
+inline constexpr std::uint8_t kCarriagePacked = 0x02;       // back to back, else one per payload
+inline constexpr std::uint8_t kCarriageStuffing = 0x04;     // a stuffing section before each
+
+// Lengths a host might hand over, whole payloads first; codes from
 // kLengthChoices.size() on take the next 16 bits as a raw length.
 inline constexpr std::array<std::int32_t, 12> kLengthChoices = {
     184, 368, 920, 552, 736, 1104, 1288, 0, 1, 8, 9, -1,
@@ -39,7 +57,7 @@ inline constexpr std::array<std::int32_t, 12> kLengthChoices = {
 inline std::int32_t ReadLength(FuzzBytes& in) {
   const std::uint8_t code = in.Byte();
   if (code < kLengthChoices.size()) return kLengthChoices[code];
-  // Mostly small, sometimes far beyond what the stream or buffer holds.
+  // Mostly small, sometimes far beyond a section.
   return static_cast<std::int32_t>(in.U16()) - (code & 1 ? 0 : 512);
 }
 

@@ -1,12 +1,15 @@
-// Runs the capture through a program of starts, stops and deliveries of any
-// length and content, checking after every step what must hold whatever the
-// host sends: no read outside the delivery or the buffers (ASan), counters in
-// range, at most one parse per search and only while it waits, and a whole
-// table delivered during a search always parsed.
+// Runs the capture through a program of starts, stops, lost packets and
+// deliveries of any length, content and start knowledge, checking after
+// every step what must hold whatever the host sends: no read outside the
+// delivery (ASan), the host never called from a delivery, at most one parse
+// per search and only while it waits, and a whole table sent during a
+// search - packed or not, starts known or inferred, after any junk - always
+// parsed, giving exactly that table's entries in order.
 
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,7 +19,6 @@
 #include "fuzz/fuzz_bytes.h"
 #include "fuzz/fuzz_check.h"
 #include "search/nit_capture.h"
-#include "search/nit_section_start.h"
 #include "search/satellite_descriptor.h"
 #include "tests/support/nit_builder.h"
 #include "tests/support/recording_nit_sink.h"
@@ -24,18 +26,16 @@
 namespace velq::fuzz {
 namespace {
 
-// A stored delivery is at most 920 bytes and lands before position 8191.
-constexpr std::int64_t kLargestStream = 8190 + 920;
-// Payloads of a table that still fits NitBuffer whole.
-constexpr std::size_t kPayloadsThatFitBuffer = kNitBufferSize / 184;
-// The last payload of a table must start below position 8191.
-constexpr std::size_t kPayloadsThatComplete = 8191 / 184 + 1;
-
 class CountingHost : public NitFilterHost {
  public:
   void SendStartFilter() override { Messages.push_back('+'); }
   void SendStopFilter() override { Messages.push_back('-'); }
   std::string Messages;
+};
+
+struct SentPacket {
+  std::vector<std::uint8_t> payload;  // as a host hands it on: after the header
+  bool unitStart;
 };
 
 class CaptureRun {
@@ -46,17 +46,22 @@ class CaptureRun {
       case CaptureOp::StopSearch: return StopSearch();
       case CaptureOp::StopNitFilter: return StopNitFilter();
       case CaptureOp::DeliverBytes: {
+        const StartCode start = ReadStartCode(in);
         const std::int32_t length = ReadLength(in);
-        return Deliver(length, MakeDelivery(length, {}, in).get());
+        return Deliver(start, length, MakeDelivery(length, {}, in).get());
       }
       case CaptureOp::DeliverSectionStart: return DeliverSectionStart(in);
-      case CaptureOp::DeliverNull: return Deliver(ReadLength(in), nullptr);
-      case CaptureOp::DeliverWholeTable: return DeliverWholeTable(ReadTable(in));
+      case CaptureOp::DeliverNull: return Deliver(StartCode::HostCall, ReadLength(in), nullptr);
+      case CaptureOp::DeliverWholeTable: {
+        const std::uint8_t carriage = in.Byte();
+        return DeliverWholeTable(carriage, ReadTable(in));
+      }
       case CaptureOp::DeliverTableHead: {
         const std::size_t count = std::min<std::size_t>(in.Byte(), lastTable_.size());
-        for (std::size_t i = 0; i < count; ++i) Deliver(184, lastTable_[i].data());
+        for (std::size_t i = 0; i < count; ++i) DeliverPacket(lastTable_[i], lastCarriage_);
         return;
       }
+      case CaptureOp::Discontinuity: return Discontinuity();
       case CaptureOp::Count: break;
     }
   }
@@ -66,31 +71,28 @@ class CaptureRun {
     capture_.StartSearch();
     Require(host_.Messages.ends_with("-+"), "Start Search stops the filter, then starts it");
     Require(!capture_.SearchDone(), "a started search waits for its table");
-    const NitCaptureCounters c = capture_.Counters();
-    Require(c.NitSectionsSeen == 0 && c.NitExpectedBytes == 0, "Start Search zeroes the counts");
-    Require(c.StreamPosition == 0 && c.StreamSize == 0, "Start Search empties the stream");
-    CheckCounters();
   }
 
   void StopSearch() {
     capture_.StopSearch();
     Require(host_.Messages.ends_with("-"), "Stop Search stops the filter");
     Require(capture_.SearchDone(), "a stopped search is done");
-    CheckCounters();
   }
 
   void StopNitFilter() {
-    const NitCaptureCounters before = capture_.Counters();
     const bool done = capture_.SearchDone();
     capture_.StopNitFilter();
-    const NitCaptureCounters after = capture_.Counters();
-    Require(done == capture_.SearchDone() && before.NitSectionsSeen == after.NitSectionsSeen &&
-                before.NitExpectedBytes == after.NitExpectedBytes &&
-                before.StreamPosition == after.StreamPosition,
-            "closing the filter changes no capture state");
+    Require(done == capture_.SearchDone(), "closing the filter does not end or start a search");
+  }
+
+  void Discontinuity() {
+    const bool done = capture_.SearchDone();
+    capture_.Discontinuity();
+    Require(done == capture_.SearchDone(), "a lost packet does not end or start a search");
   }
 
   void DeliverSectionStart(FuzzBytes& in) {
+    const StartCode start = ReadStartCode(in);
     const std::int32_t length = ReadLength(in);
     const std::uint16_t sectionLength = in.U16() & 0x0FFF;
     const std::uint8_t header[9] = {0x00,
@@ -102,29 +104,50 @@ class CaptureRun {
                                     0xC1,
                                     in.Byte(),
                                     in.Byte()};
-    Deliver(length, MakeDelivery(length, header, in).get());
+    Deliver(start, length, MakeDelivery(length, header, in).get());
   }
 
-  void DeliverWholeTable(const NitTable& table) {
+  // Each whole table gets a network_id and version of its own, so it never
+  // shares a collection with sections of an earlier one.
+  void DeliverWholeTable(std::uint8_t carriage, NitTable table) {
+    table.NetworkId = static_cast<std::uint16_t>(0x8000 | tablesSent_);
+    table.Version = static_cast<std::uint8_t>(tablesSent_ % 32);
+    ++tablesSent_;
+
+    SectionCarrier carrier;
+    for (const SectionBytes& section : BuildNitSections(table)) {
+      if (carriage & kCarriageStuffing) carrier.Pack(BuildStuffingSection(3 + section.size() % 300));
+      carrier.Pack(section);
+      if (!(carriage & kCarriagePacked)) carrier.EndPayload();
+    }
+    lastTable_.clear();
+    for (const TsPacket& packet : carrier.Take()) {
+      lastTable_.push_back({PacketPayload(packet), (packet[1] & 0x40) != 0});
+    }
+    lastCarriage_ = carriage;
+
     const bool waiting = !capture_.SearchDone();
     const std::size_t entriesBefore = sink_.Entries.size();
-    const std::vector<SectionBytes> sections = BuildNitSections(table);
-    lastTable_ = SectionsToPayloads(sections);
-    for (const TsPayload& payload : lastTable_) Deliver(184, payload.data());
-    if (!waiting || lastTable_.size() > kPayloadsThatComplete) return;
+    for (const SentPacket& packet : lastTable_) DeliverPacket(packet, carriage);
+    if (!waiting) return;
 
-    Require(capture_.SearchDone(), "a whole table delivered while waiting is parsed");
-    if (lastTable_.size() > kPayloadsThatFitBuffer) return;  // its tail was cut off
-    const std::vector<std::string> got(sink_.Entries.begin() + entriesBefore, sink_.Entries.end());
-    auto next = got.begin();
+    Require(capture_.SearchDone(), "a whole table sent while waiting is parsed");
+    std::vector<std::string> expected;
     for (const Transponder& t : table.Transponders) {
       const std::array<std::uint8_t, 13> bytes = EncodeSatelliteDescriptor(t);
       const std::optional<std::string> entry = DecodeEntryText(SatelliteDescriptorBytes(bytes));
-      if (!entry) continue;
-      next = std::find(next, got.end(), *entry);
-      Require(next != got.end(), "every valid transponder of the table is listed, in order");
-      ++next;
+      if (entry) expected.push_back(*entry);
     }
+    Require(std::equal(sink_.Entries.begin() + static_cast<std::ptrdiff_t>(entriesBefore),
+                       sink_.Entries.end(), expected.begin(), expected.end()),
+            "the parse lists exactly the table's valid transponders, in order");
+  }
+
+  void DeliverPacket(const SentPacket& packet, std::uint8_t carriage) {
+    const StartCode start = !(carriage & kCarriageKnownStarts) ? StartCode::HostCall
+                            : packet.unitStart                 ? StartCode::UnitStart
+                                                               : StartCode::Continuation;
+    Deliver(start, static_cast<std::int32_t>(packet.payload.size()), packet.payload.data());
   }
 
   // Exactly `length` bytes (none for a negative length), so that ASan sees
@@ -142,13 +165,19 @@ class CaptureRun {
     return bytes;
   }
 
-  void Deliver(std::int32_t length, const std::uint8_t* data) {
+  void Deliver(StartCode start, std::int32_t length, const std::uint8_t* data) {
     const bool doneBefore = capture_.SearchDone();
     const std::size_t entriesBefore = sink_.Entries.size();
     const std::size_t linesBefore = sink_.SatelliteLines.size();
     const std::size_t messagesBefore = host_.Messages.size();
 
-    capture_.Deliver(length, data);
+    switch (start) {
+      case StartCode::HostCall: capture_.Deliver(length, data); break;
+      case StartCode::Unknown: capture_.Deliver(length, data, PayloadStart::kUnknown); break;
+      case StartCode::Continuation: capture_.Deliver(length, data, PayloadStart::kContinuation); break;
+      case StartCode::UnitStart: capture_.Deliver(length, data, PayloadStart::kUnitStart); break;
+      case StartCode::Count: break;
+    }
 
     Require(host_.Messages.size() == messagesBefore, "a delivery never calls the host");
     const bool parsed = !doneBefore && capture_.SearchDone();
@@ -157,14 +186,9 @@ class CaptureRun {
     Require(parsed || (added == 0 && sink_.SatelliteLines.size() == linesBefore),
             "entries come only from the one parse of a waiting search");
     if (parsed) CheckParse(entriesBefore, linesBefore);
-    CheckCounters();
   }
 
   void CheckParse(std::size_t entriesBefore, std::size_t linesBefore) {
-    const NitBufferBytes buffer = capture_.NitBuffer();
-    const std::optional<NitSectionStart> head = ReadNitSectionStart(buffer.data(), buffer.size());
-    Require(head && head->SectionNumber == 0, "the parsed copy begins with a first-section start");
-    Require(capture_.Counters().NitSectionLen == 0, "a parse leaves no section under way");
     Require(sink_.SatelliteLines.size() - linesBefore == sink_.Entries.size() - entriesBefore,
             "each entry sets the satellite line");
     for (std::size_t i = entriesBefore; i < sink_.Entries.size(); ++i) {
@@ -176,21 +200,12 @@ class CaptureRun {
             "position code shape");
   }
 
-  void CheckCounters() {
-    const NitCaptureCounters c = capture_.Counters();
-    Require(c.NitSectionsSeen >= 0, "NitSectionsSeen is never negative");
-    Require(c.NitExpectedBytes >= 0, "NitExpectedBytes is never negative");
-    Require(c.NitSectionLen >= 0 && c.NitSectionLen <= 4095, "NitSectionLen within 12 bits");
-    Require(c.NitLastSectionNo >= 0 && c.NitLastSectionNo <= 255, "NitLastSectionNo is a byte");
-    Require(c.StreamPosition >= 0 && c.StreamPosition <= c.StreamSize,
-            "the stream position lies within the stream");
-    Require(c.StreamSize <= kLargestStream, "the stream never grows past one stored delivery");
-  }
-
   CountingHost host_;
   RecordingNitSink sink_;
   NitCapture capture_{host_, sink_, '.'};
-  std::vector<TsPayload> lastTable_;
+  std::vector<SentPacket> lastTable_;
+  std::uint8_t lastCarriage_ = 0;
+  unsigned tablesSent_ = 0;
 };
 
 }  // namespace

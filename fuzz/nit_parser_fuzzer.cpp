@@ -1,7 +1,8 @@
-// ParseNitBuffer on any bytes, as the capture may hand over whatever a
-// transponder broadcasts: no read outside the buffer, every entry in the
-// shape the search window and the list file rely on, and the same entries
-// for the bytes alone as at the start of a zero-filled NitBuffer.
+// ParseNitBuffer on any sections, as a broadcast may carry whatever passes
+// its CRC: no read outside a section (ASan), every entry in the shape the
+// search window and the list file rely on, and nothing but the bytes inside
+// section_length read: a different CRC, or bytes after the section's end,
+// change no entry.
 
 #include <algorithm>
 #include <cstdint>
@@ -18,13 +19,29 @@
 namespace velq::fuzz {
 namespace {
 
-// Each tag/length pair with room for its 13 bytes is one candidate.
-std::size_t CountCandidates(std::span<const std::uint8_t> bytes) {
+// Each tag/length pair with room for its 13 bytes is the most that can
+// give an entry.
+std::size_t CountCandidates(std::span<const NitSectionBytes> sections) {
   std::size_t count = 0;
-  for (std::size_t p = 0; p + kSatelliteDescriptorSize <= bytes.size(); ++p) {
-    if (bytes[p] == kSatelliteDescriptorTag && bytes[p + 1] == kSatelliteDescriptorLength) ++count;
+  for (const NitSectionBytes& bytes : sections) {
+    for (std::size_t p = 0; p + kSatelliteDescriptorSize <= bytes.size(); ++p) {
+      if (bytes[p] == kSatelliteDescriptorTag && bytes[p + 1] == kSatelliteDescriptorLength) ++count;
+    }
   }
   return count;
+}
+
+// The bytes cut into sections by their own section_length, as the
+// collector hands them over; the last one may be cut short.
+std::vector<NitSectionBytes> CutIntoSections(std::span<const std::uint8_t> bytes) {
+  std::vector<NitSectionBytes> sections;
+  while (!bytes.empty()) {
+    const std::size_t declared = bytes.size() < 3 ? bytes.size() : 3 + ((bytes[1] & 0x0F) << 8 | bytes[2]);
+    const std::size_t size = std::min(declared, bytes.size());
+    sections.emplace_back(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size));
+    bytes = bytes.subspan(size);
+  }
+  return sections;
 }
 
 void CheckRun(const RecordingNitSink& sink, const SatPosition& position, char separator,
@@ -50,29 +67,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace velq;
   using namespace velq::fuzz;
   if (size == 0) return 0;
-  // The first byte picks the decimal separator, the rest is the buffer:
-  // copied to a heap block of exactly its size so ASan sees any overrun.
+  // The first byte picks the decimal separator and the byte that fills the
+  // CRC and trails each section in the second run; the rest are sections,
+  // each copied to a heap block of exactly its size so ASan sees any overrun.
   const char separator = data[0] & 1 ? ',' : '.';
-  const std::vector<std::uint8_t> bytes(data + 1, data + size);
+  const std::uint8_t filler = data[0];
+  const std::vector<NitSectionBytes> sections = CutIntoSections({data + 1, size - 1});
 
-  RecordingNitSink alone;
-  SatPosition aloneAt;
-  ParseNitBuffer(bytes, aloneAt, alone, separator);
-  CheckRun(alone, aloneAt, separator, CountCandidates(bytes));
+  RecordingNitSink sink;
+  SatPosition at;
+  ParseNitBuffer(sections, at, sink, separator);
+  CheckRun(sink, at, separator, CountCandidates(sections));
 
-  // As the capture hands it over: the bytes at the start of a zeroed
-  // NitBuffer. Only candidates cut off by the end may add entries, after
-  // the others.
-  if (bytes.size() <= kNitBufferSize) {
-    std::vector<std::uint8_t> buffer(kNitBufferSize, 0);
-    std::copy(bytes.begin(), bytes.end(), buffer.begin());
-    RecordingNitSink padded;
-    SatPosition paddedAt;
-    ParseNitBuffer(buffer, paddedAt, padded, separator);
-    CheckRun(padded, paddedAt, separator, CountCandidates(buffer));
-    Require(padded.Entries.size() >= alone.Entries.size() &&
-                std::equal(alone.Entries.begin(), alone.Entries.end(), padded.Entries.begin()),
-            "zeros after the bytes change no entry found in them");
+  std::vector<NitSectionBytes> altered = sections;
+  for (NitSectionBytes& s : altered) {
+    if (s.size() < 3 || s.size() != 3 + (std::size_t{s[1]} & 0x0F) * 256 + s[2]) continue;  // cut short
+    std::fill(s.end() - std::min<std::ptrdiff_t>(4, static_cast<std::ptrdiff_t>(s.size()) - 3), s.end(), filler);
+    s.insert(s.end(), 13, filler);
   }
+  RecordingNitSink alteredSink;
+  SatPosition alteredAt;
+  ParseNitBuffer(altered, alteredAt, alteredSink, separator);
+  Require(alteredSink.Entries == sink.Entries && alteredAt.SatPositionCode == at.SatPositionCode &&
+              alteredSink.SatelliteLines == sink.SatelliteLines,
+          "only the bytes inside section_length, before the CRC, give entries");
   return 0;
 }

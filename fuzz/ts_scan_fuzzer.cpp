@@ -1,6 +1,6 @@
 // velqtp's packet reader on any file: the framer and the scan must not
-// read outside the bytes they were given, must hand out only payloads of
-// PID 0x0010 packets, must keep no more than the documented tail between
+// read outside the bytes they were given, must hand out only PID 0x0010
+// packets, must keep no more than the documented tail between
 // blocks, and must find the same things however the file arrives in blocks
 // (a pipe hands over whatever it has at once).
 
@@ -14,6 +14,7 @@
 
 #include "cli/nit_scan.h"
 #include "cli/ts_packet_framer.h"
+#include "cli/ts_payload_reader.h"
 #include "fuzz/fuzz_check.h"
 #include "search/nit_capture.h"
 #include "tests/support/recording_nit_sink.h"
@@ -21,7 +22,7 @@
 namespace velq::fuzz {
 namespace {
 
-using Payload = std::array<std::uint8_t, kTsPayloadSize>;
+using Packet = std::array<std::uint8_t, kTsPacketSize>;
 
 // Block sizes around the packet sizes and the lock distance, picked by the
 // first input byte so that the fuzzer steers the block pattern.
@@ -41,20 +42,18 @@ class BlockPattern {
 };
 
 struct Framed {
-  std::vector<Payload> Payloads;
+  std::vector<Packet> Packets188;
   std::uint64_t Packets = 0;
   std::size_t Stride = 0;
 };
 
-TsPacketFramer::PayloadHandler Collect(std::vector<Payload>& payloads) {
-  return [&payloads](const std::uint8_t* payload) {
-    const std::uint8_t* header = payload - 4;
-    Require(header[0] == kTsSyncByte, "a payload follows a sync byte");
-    Require(((header[1] & 0x1F) << 8 | header[2]) == kNitPacketPid, "only PID 0x0010 payloads");
-    Require((header[3] & 0x10) != 0, "only packets that carry a payload");
-    Payload copy;
-    std::memcpy(copy.data(), payload, copy.size());  // reads all 184 bytes for ASan
-    payloads.push_back(copy);
+TsPacketFramer::PacketHandler Collect(std::vector<Packet>& packets) {
+  return [&packets](const std::uint8_t* packet) {
+    Require(packet[0] == kTsSyncByte, "a packet starts with a sync byte");
+    Require(((packet[1] & 0x1F) << 8 | packet[2]) == kNitPacketPid, "only PID 0x0010 packets");
+    Packet copy;
+    std::memcpy(copy.data(), packet, copy.size());  // reads all 188 bytes for ASan
+    packets.push_back(copy);
     return true;
   };
 }
@@ -62,7 +61,7 @@ TsPacketFramer::PayloadHandler Collect(std::vector<Payload>& payloads) {
 Framed FrameWhole(std::span<const std::uint8_t> file) {
   Framed result;
   const std::vector<std::uint8_t> bytes(file.begin(), file.end());
-  TsPacketFramer framer(kNitPacketPid, Collect(result.Payloads));
+  TsPacketFramer framer(kNitPacketPid, Collect(result.Packets188));
   const std::size_t done = framer.Frame(bytes.data(), bytes.size(), true);
   Require(done <= bytes.size(), "the framer is done with no more than it was given");
   result.Packets = framer.packets();
@@ -74,7 +73,7 @@ Framed FrameWhole(std::span<const std::uint8_t> file) {
 // of the next call, each call on a block of exactly its size.
 Framed FrameInBlocks(std::span<const std::uint8_t> file, BlockPattern pattern) {
   Framed result;
-  TsPacketFramer framer(kNitPacketPid, Collect(result.Payloads));
+  TsPacketFramer framer(kNitPacketPid, Collect(result.Packets188));
   std::vector<std::uint8_t> tail;
   std::size_t next = 0;
   bool atEnd = false;
@@ -113,16 +112,20 @@ class NoFilterHost : public NitFilterHost {
   void SendStopFilter() override {}
 };
 
-// What the scan must find: a search over the payloads until the first
-// table is parsed.
-void RequireScanMatches(const NitScanResult& scan, const std::vector<Payload>& payloads) {
+// What the scan must find: a search over the framed packets until the
+// first table is parsed.
+void RequireScanMatches(const NitScanResult& scan, const std::vector<Packet>& packets) {
   NoFilterHost host;
   RecordingNitSink sink;
   NitCapture capture(host, sink, '.');
   capture.StartSearch();
-  for (const Payload& payload : payloads) {
+  TsPayloadReader reader;
+  for (const Packet& packet : packets) {
     if (capture.SearchDone()) break;
-    capture.Deliver(static_cast<std::int32_t>(payload.size()), payload.data());
+    const TsPidPayload payload = reader.Read(packet.data());
+    if (payload.afterGap) capture.Discontinuity();
+    capture.Deliver(static_cast<std::int32_t>(payload.bytes.size()), payload.bytes.data(),
+                    payload.unitStart ? PayloadStart::kUnitStart : PayloadStart::kContinuation);
   }
   Require(scan.tableParsed == capture.SearchDone(), "scan: the table is found");
   // The list keeps its entries sorted, so compare them as sets with repeats.
@@ -149,10 +152,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const Framed whole = FrameWhole(file);
   const Framed blocks = FrameInBlocks(file, pattern);
-  Require(whole.Payloads == blocks.Payloads, "framer: same payloads in blocks");
+  Require(whole.Packets188 == blocks.Packets188, "framer: same packets in blocks");
   Require(whole.Packets == blocks.Packets, "framer: same packet count in blocks");
   Require(whole.Stride == blocks.Stride, "framer: same packet distance in blocks");
 
-  RequireScanMatches(ScanInBlocks(file, pattern), whole.Payloads);
+  RequireScanMatches(ScanInBlocks(file, pattern), whole.Packets188);
   return 0;
 }

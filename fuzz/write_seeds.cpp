@@ -1,5 +1,5 @@
 // Writes the seed corpora: capture programs that deliver whole tables,
-// NIT buffers with the descriptors worth starting from, and recorded
+// NIT sections with the descriptors worth starting from, and recorded
 // streams of 188-, 192- and 204-byte packets, the sample captures among
 // them. Run after the program encoding, the builder or the samples change:
 //   velq_fuzz_seeds fuzz/corpus samples
@@ -70,8 +70,10 @@ class ProgramWriter {
     bytes_.insert(bytes_.end(), static_cast<std::size_t>(length), fill);
     return *this;
   }
-  ProgramWriter& Table(const std::vector<Transponder>& list, std::uint8_t perSection) {
-    Op(CaptureOp::DeliverWholeTable).Byte(static_cast<std::uint8_t>(list.size()));
+  ProgramWriter& Start(StartCode start) { return Byte(static_cast<std::uint8_t>(start)); }
+  ProgramWriter& Table(const std::vector<Transponder>& list, std::uint8_t perSection,
+                       std::uint8_t carriage = 0) {
+    Op(CaptureOp::DeliverWholeTable).Byte(carriage).Byte(static_cast<std::uint8_t>(list.size()));
     Byte(static_cast<std::uint8_t>(perSection - 1));
     for (const Transponder& t : list) {
       U32(t.FrequencyKhz).U16(t.PositionTenths);
@@ -91,37 +93,49 @@ class ProgramWriter {
 
 void WriteCaptureSeeds(const std::filesystem::path& folder) {
   using Op = CaptureOp;
+  using S = StartCode;
   WriteSeed(folder, "one-section-table",
             ProgramWriter().Op(Op::StartSearch).Table(Band(3, 10729000, 192), 16).bytes());
   WriteSeed(folder, "five-section-table",
             ProgramWriter().Op(Op::StartSearch).Table(Band(20, 10729000, 130), 4).bytes());
+  WriteSeed(folder, "packed-with-stuffing-known-starts",
+            ProgramWriter()
+                .Op(Op::StartSearch)
+                .Table(Band(40, 10729000, 130), 3, kCarriagePacked | kCarriageStuffing | kCarriageKnownStarts)
+                .bytes());
+  WriteSeed(folder, "packed-with-stuffing-inferred",
+            ProgramWriter().Op(Op::StartSearch).Table(Band(40, 10729000, 282), 7,
+                                                      kCarriagePacked | kCarriageStuffing).bytes());
   WriteSeed(folder, "odd-transponders",
-            ProgramWriter().Op(Op::StartSearch).Table(Oddities(), 2).bytes());
+            ProgramWriter().Op(Op::StartSearch).Table(Oddities(), 2, kCarriagePacked).bytes());
   // Section length 500 over three payloads, as the host hands them over.
   WriteSeed(folder, "worked-example",
             ProgramWriter()
                 .Op(Op::StartSearch)
-                .Op(Op::DeliverSectionStart).Length(184).U16(500).Byte(0).Byte(0).Payload(175, 0xFF)
-                .Op(Op::DeliverBytes).Length(184).Payload(184, 0xFF)
-                .Op(Op::DeliverBytes).Length(184).Payload(184, 0xFF)
+                .Op(Op::DeliverSectionStart).Start(S::HostCall).Length(184).U16(500).Byte(0).Byte(0)
+                .Payload(175, 0xFF)
+                .Op(Op::DeliverBytes).Start(S::HostCall).Length(184).Payload(184, 0xFF)
+                .Op(Op::DeliverBytes).Start(S::HostCall).Length(184).Payload(184, 0xFF)
                 .bytes());
   WriteSeed(folder, "repeated-search",
             ProgramWriter()
                 .Op(Op::StartSearch).Table(Band(12, 11038000, 192), 5)
                 .Op(Op::StopNitFilter).Op(Op::StartSearch)
-                .Op(Op::DeliverTableHead).Byte(2)
+                .Op(Op::DeliverTableHead).Byte(2).Op(Op::Discontinuity)
                 .Op(Op::StopSearch).Op(Op::StartSearch).Op(Op::DeliverTableHead).Byte(255)
                 .bytes());
   WriteSeed(folder, "odd-lengths",
             ProgramWriter()
                 .Op(Op::StartSearch)
-                .Op(Op::DeliverSectionStart).Length(552).U16(1000).Byte(0).Byte(1).Payload(543, 0)
-                .Op(Op::DeliverSectionStart).Length(8).U16(1).Byte(1).Byte(1)
+                .Op(Op::DeliverSectionStart).Start(S::UnitStart).Length(552).U16(1000).Byte(0).Byte(1)
+                .Payload(543, 0)
+                .Op(Op::DeliverSectionStart).Start(S::Unknown).Length(8).U16(1).Byte(1).Byte(1)
                 .Op(Op::DeliverNull).Length(184)
-                .Op(Op::DeliverBytes).Length(0)
-                .Op(Op::DeliverBytes).Length(1).Byte(0)
-                .Op(Op::DeliverBytes).Length(-1)
-                .Op(Op::DeliverBytes).Length(920).Payload(920, 0x43)
+                .Op(Op::DeliverBytes).Start(S::Continuation).Length(0)
+                .Op(Op::DeliverBytes).Start(S::HostCall).Length(1).Byte(0)
+                .Op(Op::DeliverBytes).Start(S::UnitStart).Length(-1)
+                .Op(Op::DeliverBytes).Start(S::HostCall).Length(920).Payload(920, 0x43)
+                .Table(Band(5, 11038000, 192), 1, kCarriageKnownStarts)
                 .bytes());
 }
 
@@ -142,15 +156,10 @@ void WriteParserSeeds(const std::filesystem::path& folder) {
   Bytes odd = Concatenated(BuildNitSections({.Transponders = Oddities()}));
   WriteSeed(folder, "odd-transponders", WithLead(',', odd));
 
-  // A full NitBuffer as the capture leaves it: payloads, then zeros.
-  Bytes buffer;
-  for (const TsPayload& p : SectionsToPayloads(BuildNitSections(
-           {.NetworkName = "Velq Sat", .Transponders = Band(40, 10700000, 192),
-            .TranspondersPerSection = 8}))) {
-    buffer.insert(buffer.end(), p.begin(), p.end());
-  }
-  buffer.resize(8193, 0);
-  WriteSeed(folder, "full-nit-buffer", WithLead('.', buffer));
+  // 43 0B inside a service list: a descriptor only by byte search.
+  NitTable services{.Transponders = Band(4, 10700000, 192)};
+  services.Transponders[1].ServiceIds = {0x430B, 0x1234, 0x0111, 0x2750, 0x0300};
+  WriteSeed(folder, "service-id-430b", WithLead('.', Concatenated(BuildNitSections(services))));
 
   const auto one = EncodeSatelliteDescriptor(Oddities()[0]);
   WriteSeed(folder, "one-descriptor", WithLead('.', Bytes(one.begin(), one.end())));

@@ -1,6 +1,10 @@
 #pragma once
-// Assembles the NIT actual from the payloads of PID 0x0010 that the host
-// delivers, and runs the parser once per search when the table is complete.
+// The network search's capture: opens and closes the host's filter for PID
+// 0x0010, assembles the NIT actual (table 0x40) from the payloads delivered,
+// and runs the parser once, on the first complete table of each search.
+//
+// Payloads go through a SectionSplitter (whole, checked sections) into a
+// NitTableCollector (one version, all sections); see those two for the rules.
 //
 // Threads: the host delivers on a thread of its own while the GUI thread
 // starts and stops searches and polls SearchDone(); one mutex guards the
@@ -8,13 +12,13 @@
 // host answers a stop by joining its delivery thread, which may be waiting
 // for it. The sink is called with the mutex held and must not call back.
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <mutex>
 
 #include "search/nit_parser.h"
-#include "search/nit_stream.h"
+#include "search/nit_table_collector.h"
+#include "search/psi_section_splitter.h"
 
 namespace velq {
 
@@ -28,18 +32,6 @@ class NitFilterHost {
   virtual void SendStopFilter() = 0;
 };
 
-// A snapshot of the capture state, for tests and diagnostics.
-struct NitCaptureCounters {
-  std::int32_t NitSectionLen = 0;  // rounded; 0 or 4095: no section under way
-  std::int32_t NitLastSectionNo = 0;
-  std::int32_t NitSectionsSeen = 0;   // section starts since the last reset
-  std::int32_t NitExpectedBytes = 0;  // sum of their rounded lengths
-  std::int64_t StreamPosition = 0;
-  std::int64_t StreamSize = 0;
-};
-
-using NitBufferBytes = std::array<std::uint8_t, kNitBufferSize>;
-
 class NitCapture {
  public:
   // Idle until the first StartSearch(). `decimalSeparator` is used in the
@@ -48,12 +40,18 @@ class NitCapture {
   NitCapture(const NitCapture&) = delete;
   NitCapture& operator=(const NitCapture&) = delete;
 
-  // One delivery of the host's filter callback. Never throws; keeps no
-  // pointer to Data and never reads past Len bytes.
+  // One delivery of the host's filter callback: payloads without their TS
+  // header, so where sections start is inferred. A delivery of several
+  // whole 184-byte payloads is read as those payloads. Never throws; keeps
+  // no pointer to Data and never reads past Len bytes.
   void Deliver(std::int32_t Len, const std::uint8_t* Data) noexcept;
+  // One packet's payload (after any adaptation field) when the TS header is
+  // known, as velqtp reads it.
+  void Deliver(std::int32_t Len, const std::uint8_t* Data, PayloadStart start) noexcept;
+  // A packet of the PID was lost (continuity counter gap).
+  void Discontinuity() noexcept;
 
-  // Zeroes the section count, restarts the host's filter on a fresh stream,
-  // then waits for a table with an empty stream.
+  // Restarts the host's filter and waits for a new table.
   void StartSearch();
   // Closes the filter and ends the search without parsing.
   void StopSearch();
@@ -64,29 +62,18 @@ class NitCapture {
   // The position the last decoded descriptor set, for saving the list.
   SatPosition Position() const;
 
-  NitCaptureCounters Counters() const;
-  NitBufferBytes NitBuffer() const;
-
  private:
-  void StartNitFilter();
-  void DeliverLocked(std::int32_t Len, const std::uint8_t* Data);
-  void ResetCapture();
-  bool TableComplete() const;
-  void CopyTableToNitBuffer();
-  void ParseTable();
+  void DeliverLocked(std::span<const std::uint8_t> payload, PayloadStart start);
+  void OnSection(std::span<const std::uint8_t> section);
+  void ResetAssembly();
 
   NitFilterHost& host_;
   NitEntrySink& sink_;
   const char decimalSeparator_;
 
   mutable std::mutex mutex_;
-  NitStream stream_;
-  std::int32_t NitSectionLen = 0;
-  std::int32_t NitLastSectionNo = 0;
-  std::int32_t NitSectionsSeen = 0;
-  std::int32_t NitExpectedBytes = 0;
-  std::int64_t sectionEnd_ = 0;  // stream position where the section under way ends
-  NitBufferBytes nitBuffer_{};
+  SectionSplitter splitter_;
+  NitTableCollector collector_;
   SatPosition position_;
   std::atomic<bool> searchDone_{true};
 };

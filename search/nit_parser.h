@@ -1,16 +1,16 @@
 #pragma once
-// Turns an assembled NIT into transponder entries by scanning it for
-// satellite delivery system descriptors (0x43, 0x0B) byte by byte; the
-// table's own structure is not walked.
+// Turns a complete NIT into transponder entries by walking its syntax: in
+// each section the network descriptors are passed over and every transport
+// stream entry's descriptor loop is walked; each satellite delivery system
+// descriptor (tag 0x43, length 11) is decoded. Bytes 43 0B inside any other
+// descriptor are never taken for one.
 
-#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace velq {
-
-inline constexpr std::size_t kNitBufferSize = 8193;
 
 // Where the parser's results go: the plug-in posts them to its search window,
 // tests and the CLI collect them. Called on the parser's thread.
@@ -30,12 +30,16 @@ struct SatPosition {
   std::string SatPositionName;
 };
 
-// Decodes every candidate in buffer order. Each candidate with a decimal
-// position sets `position` (an unknown position gives an empty name), valid
-// ones add an entry and set the satellite line. A candidate with non-decimal
-// digits or out-of-range values adds nothing and the scan goes on. Runs
-// whenever called: the capture calls it only while its search waits.
-void ParseNitBuffer(std::span<const std::uint8_t> NitBuffer, SatPosition& position,
+using NitSectionBytes = std::vector<std::uint8_t>;
+
+// Decodes the descriptors of every section in the order given (the
+// collector's section_number order). Each descriptor with a decimal position
+// sets `position` (an unknown position gives an empty name), valid ones add
+// an entry and set the satellite line; one with non-decimal digits or
+// out-of-range values adds nothing and the walk goes on. A loop whose length
+// runs past its section ends that section's walk; nothing is read outside a
+// section. Runs whenever called: the capture calls it once per search.
+void ParseNitBuffer(std::span<const NitSectionBytes> sections, SatPosition& position,
                     NitEntrySink& sink, char decimalSeparator);
 
 }  // namespace velq

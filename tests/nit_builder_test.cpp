@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <string_view>
 
 #include "tests/support/crc32.h"
+#include "tests/support/nit_layouts.h"
 
 namespace velq {
 namespace {
@@ -48,6 +51,34 @@ TEST(SectionsToPackets, StartsEachSectionInANewPacket) {
   EXPECT_EQ(packets[1][4 + 17], 0xFF);
   EXPECT_EQ(packets[2][4 + 10], 0xCD);
   EXPECT_EQ(packets[2][4 + 11], 0xFF);
+}
+
+// libdvbpsi checks that the layouts decode to their tables (the differential
+// fuzz target); this checks that each still holds what its name promises,
+// so the layout tests never pass on an easy stream.
+TEST(BuildNitLayouts, EachHoldsWhatItsNameSays) {
+  std::map<std::string, std::vector<TsPacket>> layouts;
+  for (const NitLayout& layout : BuildNitLayouts()) layouts[layout.Name] = layout.Packets;
+  ASSERT_EQ(layouts.size(), 12u);
+  const auto any = [&](const std::string& name, auto predicate) {
+    return std::any_of(layouts[name].begin(), layouts[name].end(), predicate);
+  };
+  const auto unitStart = [](const TsPacket& p) { return (p[1] & 0x40) != 0; };
+  EXPECT_TRUE(any("packed-sections", [&](const TsPacket& p) { return unitStart(p) && p[4] == 0x5D; }));
+  EXPECT_TRUE(any("stuffing-tables", [](const TsPacket& p) { return std::find(p.begin() + 4, p.end(), 0x72) != p.end(); }));
+  EXPECT_TRUE(any("adaptation-fields", [](const TsPacket& p) { return (p[3] >> 4) == 2; }));
+  EXPECT_TRUE(any("adaptation-fields", [](const TsPacket& p) { return (p[3] >> 4) == 3; }));
+  EXPECT_TRUE(any("transport-errors", [](const TsPacket& p) { return (p[1] & 0x80) != 0; }));
+  EXPECT_TRUE(any("duplicate-packets", [&](const TsPacket& p) {
+    return std::count(layouts["duplicate-packets"].begin(), layouts["duplicate-packets"].end(), p) == 2;
+  }));
+  EXPECT_GT(layouts["large-table"].size() * 184, 2u * 8192);  // two repetitions of a table over 8 KB
+  // Service 0x430B of type 1, then service 0x1234: a delivery descriptor's
+  // start inside the service list.
+  const std::array<std::uint8_t, 5> falseTag = {0x43, 0x0B, 0x01, 0x12, 0x34};
+  EXPECT_TRUE(any("service-id-430b", [&](const TsPacket& p) {
+    return std::search(p.begin() + 4, p.end(), falseTag.begin(), falseTag.end()) != p.end();
+  }));
 }
 
 }  // namespace

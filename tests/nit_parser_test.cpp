@@ -16,6 +16,7 @@ namespace {
 
 using Descriptor = std::array<std::uint8_t, 13>;
 using Patch = std::vector<std::pair<int, std::uint8_t>>;
+using Bytes = std::vector<std::uint8_t>;
 
 // 11.72750 GHz, 19.2 E, vertical, DVB-S, QPSK, 27.5 Msymbol/s, FEC 3/4.
 constexpr Descriptor kAstra = {0x43, 0x0B, 0x01, 0x17, 0x27, 0x50, 0x01,
@@ -28,37 +29,66 @@ Descriptor Patched(Patch patch, Descriptor d = kAstra) {
   return d;
 }
 
+// A NIT section laid out by hand: each inner vector is one transport
+// stream entry's descriptor loop. Loop lengths are right unless patched;
+// the CRC is not the parser's business and stays zero.
+Bytes NitSection(const std::vector<Bytes>& entries, const Bytes& networkDescriptors = {}) {
+  Bytes s = {0x40, 0, 0, 0x00, 0x01, 0xC1, 0x00, 0x00};
+  s.push_back(static_cast<std::uint8_t>(0xF0 | networkDescriptors.size() >> 8));
+  s.push_back(static_cast<std::uint8_t>(networkDescriptors.size()));
+  s.insert(s.end(), networkDescriptors.begin(), networkDescriptors.end());
+  std::size_t loop = 0;
+  for (const Bytes& e : entries) loop += 6 + e.size();
+  s.push_back(static_cast<std::uint8_t>(0xF0 | loop >> 8));
+  s.push_back(static_cast<std::uint8_t>(loop));
+  for (const Bytes& e : entries) {
+    const Bytes header = {0x00, 0x01, 0x00, 0x01, static_cast<std::uint8_t>(0xF0 | e.size() >> 8),
+                          static_cast<std::uint8_t>(e.size())};
+    s.insert(s.end(), header.begin(), header.end());
+    s.insert(s.end(), e.begin(), e.end());
+  }
+  s.insert(s.end(), 4, 0x00);
+  s[1] = static_cast<std::uint8_t>(0xF0 | (s.size() - 3) >> 8);
+  s[2] = static_cast<std::uint8_t>(s.size() - 3);
+  return s;
+}
+
+Bytes Concat(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+Bytes D(const Descriptor& d) { return Bytes(d.begin(), d.end()); }
+
 struct ParseRun {
-  std::vector<std::uint8_t> Buffer = std::vector<std::uint8_t>(kNitBufferSize, 0);
+  std::vector<NitSectionBytes> Sections;
   SatPosition Position{"before", "before"};
   RecordingNitSink Sink;
 
-  ParseRun& Place(std::size_t offset, const Descriptor& d) {
-    std::copy(d.begin(), d.end(), Buffer.begin() + static_cast<std::ptrdiff_t>(offset));
-    return *this;
-  }
-  // Descriptors 20 bytes apart, as a transport stream loop would space them.
+  // One transport stream entry per descriptor, all in one section.
   ParseRun& Sequence(std::initializer_list<Descriptor> descriptors) {
-    std::size_t offset = 16;
-    for (const Descriptor& d : descriptors) Place(offset, d), offset += 20;
+    std::vector<Bytes> entries;
+    for (const Descriptor& d : descriptors) entries.push_back(D(d));
+    Sections.push_back(NitSection(entries));
     return *this;
   }
   ParseRun& Parse(char separator = '.') {
-    ParseNitBuffer(Buffer, Position, Sink, separator);
+    ParseNitBuffer(Sections, Position, Sink, separator);
     return *this;
   }
 };
 
 TEST(ParseNitBuffer, DecodesTheWorkedExample) {
   ParseRun run;
-  run.Place(100, kAstra).Parse();
+  run.Sequence({kAstra}).Parse();
   EXPECT_EQ(run.Sink.Entries, std::vector<std::string>{kAstraEntry});
   EXPECT_EQ(run.Position.SatPositionCode, "0192");
   EXPECT_EQ(run.Position.SatPositionName, "Astra 1F/1G/1H/1KR/1L (19,2\xB0" "E)");
   EXPECT_EQ(run.Sink.SatelliteLines, std::vector<std::string>{kAstraLine});
 
   ParseRun comma;
-  comma.Place(100, kAstra).Parse(',');
+  comma.Sequence({kAstra}).Parse(',');
   EXPECT_EQ(comma.Sink.SatelliteLines.back(),
             "Astra 1F/1G/1H/1KR/1L (19,2\xB0" "E) 19,2 \xB0" "E");
 }
@@ -119,7 +149,7 @@ TEST(ParseNitBuffer, SetsCodeNameAndLineForEachHemisphere) {
   };
   for (const auto& c : cases) {
     ParseRun run;
-    run.Place(40, Patched({{6, c.high}, {7, c.low}, {8, c.flags}})).Parse();
+    run.Sequence({Patched({{6, c.high}, {7, c.low}, {8, c.flags}})}).Parse();
     EXPECT_EQ(run.Position.SatPositionCode, c.code);
     ASSERT_EQ(run.Sink.SatelliteLines.size(), 1u) << c.code;
     EXPECT_EQ(run.Sink.SatelliteLines[0], c.line);
@@ -128,30 +158,63 @@ TEST(ParseNitBuffer, SetsCodeNameAndLineForEachHemisphere) {
 
 TEST(ParseNitBuffer, WithoutCandidatesChangesNothing) {
   ParseRun run;
-  run.Place(50, Patched({{1, 0x0C}})).Place(100, Patched({{0, 0x44}})).Parse();
+  run.Sections.push_back(NitSection({Concat({D(Patched({{1, 0x0C}})), {0x00}}), D(Patched({{0, 0x44}}))}));
+  run.Parse();
   EXPECT_TRUE(run.Sink.Entries.empty());
   EXPECT_TRUE(run.Sink.SatelliteLines.empty());
   EXPECT_EQ(run.Position.SatPositionCode, "before");
   EXPECT_EQ(run.Position.SatPositionName, "before");
 }
 
-TEST(ParseNitBuffer, ScansEveryOffsetUpToTheLastWholeDescriptor) {
-  ParseRun run;
-  // A candidate at 10 whose frequency bytes are 43 0B: not decimal, no
-  // entry, but the scan still finds the descriptor that starts inside it.
-  run.Buffer[10] = 0x43;
-  run.Buffer[11] = 0x0B;
-  run.Place(12, kAstra);
-  run.Place(40, kAstra);
-  run.Place(kNitBufferSize - 13, Patched({{3, 0x18}}));
-  run.Parse();
-  EXPECT_EQ(run.Sink.Entries, (std::vector<std::string>{kAstraEntry, kAstraEntry,
-                                                        "11827,V,27500,34,DVB-S,QPSK"}));
-
-  ParseRun pastEnd;  // 12 of the 13 bytes fit
-  std::copy_n(kAstra.begin(), 12, pastEnd.Buffer.end() - 12);
-  pastEnd.Parse();
-  EXPECT_TRUE(pastEnd.Sink.Entries.empty());
+// Only descriptors reached by walking the loops count; a loop that runs
+// past its end stops the walk of that section, never a read beyond it.
+TEST(ParseNitBuffer, WalksTheDescriptorLoops) {
+  const Bytes astra = D(kAstra);
+  const Bytes hotbird = D(Patched({{6, 0x01}, {7, 0x30}}));
+  // A service_list (0x41) whose services 0x430B, 0x0117, ... read like a
+  // delivery descriptor at 0.8 W.
+  const Bytes serviceList = {0x41, 0x0F, 0x43, 0x0B, 0x01, 0x17, 0x27, 0x50, 0x00,
+                             0x08, 0x21, 0x02, 0x75, 0x00, 0x03, 0x01, 0x01};
+  const auto withLength = [](Bytes section, std::size_t at, std::uint8_t value) {
+    section[at] = value;
+    return section;
+  };
+  const struct {
+    const char* name;
+    std::vector<Bytes> sections;
+    std::vector<std::string> entries;
+    const char* code;
+  } cases[] = {
+      {"43 0B inside another descriptor", {NitSection({Concat({serviceList, astra, serviceList})})},
+       {kAstraEntry}, "0192"},
+      {"several entries and sections, in order",
+       {NitSection({astra, Concat({hotbird, astra})}), NitSection({{}, hotbird})},
+       {kAstraEntry, kAstraEntry, kAstraEntry, kAstraEntry}, "0130"},
+      {"network descriptors give none", {NitSection({hotbird}, astra)}, {kAstraEntry}, "0130"},
+      {"tag 0x43 of another length skipped by it",
+       {NitSection({Concat({{0x43, 0x0C}, Bytes(12, 0x43), astra})})}, {kAstraEntry}, "0192"},
+      // The descriptor loop of the first entry claims one byte more than
+      // the entry has: the walk of that section ends there.
+      {"descriptor loop too long",
+       {withLength(NitSection({astra, hotbird}), 17, 14), NitSection({hotbird})}, {kAstraEntry, kAstraEntry},
+       "0130"},
+      {"descriptor past its loop", {NitSection({Concat({astra, {0x43, 0x0B, 0x01}})}), NitSection({})},
+       {kAstraEntry}, "0192"},
+      {"transport stream loop too long", {withLength(NitSection({astra}), 11, 0x30)}, {}, "before"},
+      {"network loop too long", {withLength(NitSection({astra}), 9, 0xFF)}, {}, "before"},
+      // section_length ends the section before its last descriptor.
+      {"section_length shorter than the bytes", {withLength(NitSection({astra, hotbird}), 2, 0x2A)},
+       {}, "before"},
+      {"section_length below the header", {withLength(NitSection({astra}), 2, 0x01)}, {}, "before"},
+      {"cut short", {Bytes(kAstra.begin(), kAstra.end()), Bytes(5, 0x43), {}}, {}, "before"},
+  };
+  for (const auto& c : cases) {
+    ParseRun run;
+    run.Sections = c.sections;
+    run.Parse();
+    EXPECT_EQ(run.Sink.Entries, c.entries) << c.name;
+    EXPECT_EQ(run.Position.SatPositionCode, c.code) << c.name;
+  }
 }
 
 TEST(ParseNitBuffer, LastCandidateDecidesTheCodeEvenWhenRejected) {

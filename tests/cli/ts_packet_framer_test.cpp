@@ -60,8 +60,8 @@ struct Framed {
 // tail moves to the front of the next call.
 Framed Frame(const Bytes& stream, std::size_t block, int stopAfter = -1) {
   Framed framed;
-  TsPacketFramer framer(0x0010, [&](const std::uint8_t* payload) {
-    framed.tags.push_back(payload[0]);
+  TsPacketFramer framer(0x0010, [&](const std::uint8_t* packet) {
+    framed.tags.push_back(packet[4]);
     return stopAfter < 0 || static_cast<int>(framed.tags.size()) < stopAfter;
   });
   Bytes buffer;
@@ -117,11 +117,11 @@ TEST(TsPacketFramer, ACutPacketIsDroppedAndTheNextOneFound) {
   EXPECT_EQ(framed.tags, (std::vector<std::uint8_t>{0, 3, 6, 9}));
 }
 
-TEST(TsPacketFramer, SkipsOtherPidsAndPacketsWithoutPayload) {
+TEST(TsPacketFramer, SkipsOtherPids) {
   const Bytes stream = Concat({Packet(0x0010, 1), Packet(0x0011, 2), Packet(0x1FFF, 3),
-                               Packet(0x0010, 4, false), Packet(0x2010, 5), Packet(0x0010, 6)});
-  // 0x2010: the transport-error and start flags around the PID do not count.
-  EXPECT_EQ(Frame(stream, 1 << 20).tags, (std::vector<std::uint8_t>{1, 5, 6}));
+                               Packet(0x0010, 4, false), Packet(0x4010, 5), Packet(0x0010, 6)});
+  // 0x4010: the start flag beside the PID does not count.
+  EXPECT_EQ(Frame(stream, 1 << 20).tags, (std::vector<std::uint8_t>{1, 4, 5, 6}));
 }
 
 TEST(TsPacketFramer, StopsWhenTheHandlerSaysSo) {

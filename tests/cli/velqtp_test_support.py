@@ -1,7 +1,7 @@
 """Running velqtp, make_sample_ts and the local download site from the process tests.
 
-The programs come from the environment that ctest sets: VELQTP, MAKE_SAMPLE_TS
-and VELQ_REPO (the source tree, for the samples and the test site).
+The programs come from the environment that ctest sets: VELQTP, MAKE_SAMPLE_TS,
+MAKE_NIT_LAYOUTS and VELQ_REPO (the source tree, for the samples and the test site).
 """
 
 import os
@@ -16,6 +16,8 @@ HERE = pathlib.Path(__file__).resolve().parent
 REPO = pathlib.Path(os.environ.get("VELQ_REPO", HERE.parents[1]))
 VELQTP = os.environ.get("VELQTP", str(REPO / "build/native/cli/velqtp"))
 MAKE_SAMPLE_TS = os.environ.get("MAKE_SAMPLE_TS", str(REPO / "build/native/tools/make_sample_ts/make_sample_ts"))
+MAKE_NIT_LAYOUTS = os.environ.get("MAKE_NIT_LAYOUTS",
+                                  str(REPO / "build/native/tools/make_sample_ts/make_nit_layouts"))
 SAMPLES = REPO / "samples"
 EXPECTED = HERE / "expected"
 SITE_SCRIPT = REPO / "tests/support/http_test_server.py"
@@ -28,6 +30,7 @@ SAMPLE_LISTS = [
     ("hotbird-13.0E.ts", "0130.ini", 93, "Hotbird 6/7A/8 (13\u00b0E) 13 \u00b0E"),
     ("astra-19.2E-mid-section.ts", "0192.ini", 23, "Astra 1F/1G/1H/1KR/1L (19,2\u00b0E) 19.2 \u00b0E"),
     ("nilesat-7.0W.ts", "3530.ini", 39, "Nilesat 101,102,103 7 \u00b0W"),
+    ("astra-28.2E-packed.ts", "0282.ini", 83, "Astra 2A/2B/2C/2D, Eurobird 1 (28\u00b0E) 28.2 \u00b0E"),
 ]
 
 

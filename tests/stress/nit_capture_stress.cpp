@@ -64,11 +64,10 @@ struct Figures {
 // What the search window reads while the host delivers.
 void ReadResults(const NitCapture& capture, const SharedSink& sink, std::uint64_t turn,
                  Figures& figures) {
-  const NitCaptureCounters c = capture.Counters();
-  Require(c.NitSectionsSeen >= 0 && c.NitExpectedBytes >= 0, "counters never negative");
-  Require(c.StreamPosition >= 0 && c.StreamPosition <= c.StreamSize, "position within stream");
-  (void)capture.Position();
-  if (turn % 8 == 0) (void)capture.NitBuffer();
+  const SatPosition position = capture.Position();
+  Require(position.SatPositionCode.empty() || position.SatPositionCode == "0192",
+          "the position is the carousel's or none yet");
+  if (turn % 8 == 0) (void)capture.SearchDone();
   if (turn % 8 == 4) (void)sink.Entries();
   ++figures.reads;
 }

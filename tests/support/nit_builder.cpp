@@ -1,6 +1,7 @@
 #include "tests/support/nit_builder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
 
 #include "tests/support/crc32.h"
@@ -10,6 +11,10 @@ namespace {
 
 constexpr std::uint8_t kSatelliteDeliveryTag = 0x43;
 constexpr std::uint8_t kNetworkNameTag = 0x40;
+constexpr std::uint8_t kServiceListTag = 0x41;
+constexpr std::uint8_t kLogicalChannelTag = 0x83;
+constexpr std::uint8_t kStuffingTableId = 0x72;
+constexpr std::uint8_t kDigitalTelevisionService = 0x01;
 constexpr std::size_t kMaxSectionLength = 0x0FFF;
 
 // `value` as `digits` BCD digits, most significant first, two per byte.
@@ -49,17 +54,59 @@ SectionBytes NetworkDescriptors(const std::string& networkName) {
   return out;
 }
 
+void AppendDescriptor(SectionBytes& out, std::uint8_t tag, const SectionBytes& body) {
+  if (body.size() > 255) throw std::length_error("descriptor longer than 255 bytes");
+  out.push_back(tag);
+  out.push_back(static_cast<std::uint8_t>(body.size()));
+  out.insert(out.end(), body.begin(), body.end());
+}
+
+// The satellite delivery descriptor, then the service list and channel
+// numbers when the transponder names services.
+SectionBytes TransportStreamDescriptors(const Transponder& transponder) {
+  const std::array<std::uint8_t, 13> delivery = EncodeSatelliteDescriptor(transponder);
+  SectionBytes out(delivery.begin(), delivery.end());
+  if (transponder.ServiceIds.empty()) return out;
+  SectionBytes services, channels;
+  unsigned channel = 100;
+  for (std::uint16_t id : transponder.ServiceIds) {
+    AppendU16(services, id);
+    services.push_back(kDigitalTelevisionService);
+    AppendU16(channels, id);
+    AppendU16(channels, 0xFC00u | (channel++ & 0x3FFu));  // visible, 10-bit number
+  }
+  AppendDescriptor(out, kServiceListTag, services);
+  AppendDescriptor(out, kLogicalChannelTag, channels);
+  return out;
+}
+
 SectionBytes TransportStreamLoop(const NitSection& section) {
   SectionBytes out;
   unsigned transportStreamId = section.FirstTransportStreamId;
   for (const Transponder& transponder : section.Transponders) {
-    const std::array<std::uint8_t, 13> descriptor = EncodeSatelliteDescriptor(transponder);
+    const SectionBytes descriptors = TransportStreamDescriptors(transponder);
     AppendU16(out, transportStreamId++ & 0xFFFFu);
     AppendU16(out, section.OriginalNetworkId);
-    AppendLength12(out, descriptor.size());
-    out.insert(out.end(), descriptor.begin(), descriptor.end());
+    AppendLength12(out, descriptors.size());
+    out.insert(out.end(), descriptors.begin(), descriptors.end());
   }
   return out;
+}
+
+void SetHeader(TsPacket& packet, std::uint16_t pid, bool unitStart, unsigned control, unsigned counter) {
+  packet[0] = 0x47;
+  packet[1] = static_cast<std::uint8_t>((unitStart ? 0x40 : 0x00) | (pid >> 8 & 0x1F));
+  packet[2] = static_cast<std::uint8_t>(pid & 0xFF);
+  packet[3] = static_cast<std::uint8_t>(control << 4 | (counter & 0x0F));
+}
+
+// An adaptation field of `length` bytes after its length byte: flags 0,
+// then stuffing.
+void WriteAdaptationField(TsPacket& packet, std::uint8_t length) {
+  packet[4] = length;
+  if (length == 0) return;
+  packet[5] = 0x00;
+  std::fill(packet.begin() + 6, packet.begin() + 5 + length, std::uint8_t{0xFF});
 }
 
 // Payloads tagged with whether they begin a section.
@@ -142,6 +189,7 @@ std::vector<SectionBytes> BuildNitSections(const NitTable& table) {
   std::vector<SectionBytes> sections;
   for (std::size_t number = 0; number < count; ++number) {
     NitSection section;
+    section.TableId = table.TableId;
     section.NetworkId = table.NetworkId;
     section.Version = table.Version;
     section.NetworkName = table.NetworkName;
@@ -177,6 +225,133 @@ std::vector<TsPacket> SectionsToPackets(const std::vector<SectionBytes>& section
     packets.push_back(packet);
   }
   return packets;
+}
+
+SectionBytes BuildStuffingSection(std::size_t totalBytes) {
+  if (totalBytes < 3 || totalBytes > 3 + 4093) throw std::length_error("stuffing section size out of range");
+  SectionBytes out{kStuffingTableId};
+  // section_syntax_indicator 0, reserved_future_use 1, reserved 11.
+  AppendU16(out, 0x7000u | static_cast<unsigned>(totalBytes - 3));
+  out.resize(totalBytes, 0xFF);
+  return out;
+}
+
+SectionCarrier::SectionCarrier(CarrierOptions options)
+    : options_(options), counter_(options.FirstCounter) {}
+
+void SectionCarrier::Pack(const SectionBytes& section) {
+  starts_.push_back(pending_.size());
+  pending_.insert(pending_.end(), section.begin(), section.end());
+  while (Emit(false)) {
+  }
+}
+
+void SectionCarrier::Pack(const std::vector<SectionBytes>& sections) {
+  for (const SectionBytes& section : sections) Pack(section);
+}
+
+void SectionCarrier::EndPayload() {
+  while (Emit(true)) {
+  }
+}
+
+std::vector<TsPacket> SectionCarrier::Take() {
+  EndPayload();
+  std::vector<TsPacket> out;
+  out.swap(packets_);
+  return out;
+}
+
+// Makes one packet from the front of pending_ when the bytes fill its
+// payload, or always when `flush`. A section starting in it makes it a unit
+// start, its pointer_field pointing there.
+bool SectionCarrier::Emit(bool flush) {
+  if (pending_.empty()) return false;
+  const bool adaptation = options_.AdaptationEvery != 0 && (made_ + 1) % options_.AdaptationEvery == 0;
+  const std::size_t adaptationBytes = adaptation ? 1u + options_.AdaptationLength : 0u;
+  if (adaptationBytes >= 183) throw std::length_error("adaptation field leaves no room for a section byte");
+  const std::size_t room = 184 - adaptationBytes;
+  if (!starts_.empty() && starts_.front() == room - 1) {
+    // A section would start on the payload's last byte, which only a
+    // pointer_field could flag and the pointer_field itself would push out:
+    // one 0xFF ends this payload's sections, the section starts the next.
+    pending_.insert(pending_.begin() + static_cast<std::ptrdiff_t>(room - 1), std::uint8_t{0xFF});
+    for (std::size_t& start : starts_) ++start;
+  }
+  const bool startsHere = !starts_.empty() && starts_.front() < room - 1;
+  const std::size_t dataRoom = startsHere ? room - 1 : room;
+  if (!flush && pending_.size() < dataRoom) return false;
+
+  TsPacket packet{};
+  SetHeader(packet, options_.Pid, startsHere, adaptation ? 3u : 1u, counter_);
+  std::size_t at = 4;
+  if (adaptation) {
+    WriteAdaptationField(packet, options_.AdaptationLength);
+    at += adaptationBytes;
+  }
+  if (startsHere) packet[at++] = static_cast<std::uint8_t>(starts_.front());
+  const std::size_t count = std::min(dataRoom, pending_.size());
+  std::copy_n(pending_.begin(), count, packet.begin() + static_cast<std::ptrdiff_t>(at));
+  std::fill(packet.begin() + static_cast<std::ptrdiff_t>(at + count), packet.end(), std::uint8_t{0xFF});
+  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(count));
+  while (!starts_.empty() && starts_.front() < count) starts_.erase(starts_.begin());
+  for (std::size_t& start : starts_) start -= count;
+  packets_.push_back(packet);
+  ++made_;
+  ++counter_;
+
+  if (options_.AdaptationOnlyEvery != 0 && made_ % options_.AdaptationOnlyEvery == 0) {
+    TsPacket only{};
+    SetHeader(only, options_.Pid, false, 2u, counter_ - 1);  // no payload: the counter stays
+    WriteAdaptationField(only, 183);
+    packets_.push_back(only);
+  }
+  return true;
+}
+
+void DropPacket(std::vector<TsPacket>& packets, std::size_t index) {
+  packets.erase(packets.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void DuplicatePacket(std::vector<TsPacket>& packets, std::size_t index) {
+  const TsPacket copy = packets.at(index);
+  packets.insert(packets.begin() + static_cast<std::ptrdiff_t>(index) + 1, copy);
+}
+
+void DamagePacket(std::vector<TsPacket>& packets, std::size_t index) {
+  TsPacket& packet = packets.at(index);
+  packet[1] |= 0x80;  // transport_error_indicator
+  for (std::size_t i = 4; i < packet.size(); i += 7) packet[i] ^= 0x5A;
+}
+
+std::vector<std::uint8_t> PacketPayload(const TsPacket& packet) {
+  const unsigned control = packet[3] >> 4 & 0x03;
+  if ((control & 0x01) == 0) return {};
+  std::size_t at = 4;
+  if (control == 3) at += 1u + packet[4];
+  if (at >= packet.size()) return {};
+  return {packet.begin() + static_cast<std::ptrdiff_t>(at), packet.end()};
+}
+
+std::string ExpectedEntryText(const Transponder& t) {
+  static const char* const kPolarisations[] = {"H", "V", "left", "right"};
+  static const char* const kFec[] = {"", "12", "23", "34", "56", "78", "89", "35", "45", "910"};
+  static const char* const kModulations[] = {"Auto", "QPSK", "8PSK", "16-QAM"};
+  const unsigned fec = static_cast<unsigned>(t.Fec);
+  if (fec == 0 || fec > 9) throw std::invalid_argument("layouts use FEC codes with a text");
+  char text[64];
+  std::snprintf(text, sizeof text, "%05u,%s,%05u,%s,%s,%s", t.FrequencyKhz / 1000,
+                kPolarisations[static_cast<unsigned>(t.polarisation)], t.SymbolRate / 1000, kFec[fec],
+                t.system == DeliverySystem::DvbS ? "DVB-S" : "DVB-S2",
+                kModulations[static_cast<unsigned>(t.modulation)]);
+  return text;
+}
+
+std::string ExpectedListFileName(const Transponder& last) {
+  const unsigned code = last.hemisphere == Hemisphere::West ? 3600u - last.PositionTenths : last.PositionTenths;
+  char name[16];
+  std::snprintf(name, sizeof name, "%04u.ini", code);
+  return name;
 }
 
 }  // namespace velq

@@ -21,3 +21,7 @@ cmake --build "$build" --target make_sample_ts >/dev/null
 # A west position: its list file is 3530.ini.
 "$tool" "$tables/Nilesat101+102-7.0W" samples/nilesat-7.0W.ts \
   --network-name "Velq sample network 7.0W" --per-section 8 --repeat 2
+# Sections packed back to back, a stuffing section (table 0x72) before each:
+# sections start mid-payload behind a pointer_field, several share a payload.
+"$tool" "$tables/Astra-28.2E" samples/astra-28.2E-packed.ts \
+  --network-name "Velq sample network 28.2E" --per-section 10 --packed --stuffing 276

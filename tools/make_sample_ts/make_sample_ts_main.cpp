@@ -59,7 +59,8 @@ int main(int argc, char** argv) {
       "Makes a transport-stream capture (188-byte packets) from a DVB-S transponder list of\n"
       "Debian's dtv-scan-tables (/usr/share/dvb/dvb-s/): the NIT actual on PID 0x0010 with a\n"
       "satellite delivery system descriptor per channel, in several sections, repeated, with\n"
-      "packets of other PIDs between its packets. The same arguments give the same bytes.",
+      "packets of other PIDs between its packets; one section per payload start, or packed\n"
+      "back to back with stuffing sections between. The same arguments give the same bytes.",
       "make_sample_ts");
   std::string inputPath, outputPath, positionText;
   velq::SampleStreamOptions options;
@@ -77,6 +78,11 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(1, 1000));
   app.add_flag("--start-mid-section", options.startMidSection,
                "begin the capture inside section 0 (its first packet is missing)");
+  app.add_flag("--packed", options.packed,
+               "sections back to back: a section starts where the one before it ended (pointer_field)");
+  app.add_option("--stuffing", options.stuffingBytes,
+                 "a stuffing section (table 0x72) of this many bytes before each NIT section (default none)")
+      ->check(CLI::Range(3, 4096));
   app.add_option("--lead-in-mb", leadInMb, "megabytes of other packets before the first table (default 0)")
       ->check(CLI::Range(0.0, 100000.0));
   app.add_option("--seed", options.seed, "seed of the filler packets' contents (default 1)");

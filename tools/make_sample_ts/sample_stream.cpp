@@ -29,6 +29,18 @@ void AppendNitPacket(std::vector<std::uint8_t>& out, const TsPacket& packet) {
   out.insert(out.end(), packet.begin(), packet.end());
 }
 
+// One repetition of the table as the options lay it out; the carrier's
+// counter goes on from one repetition to the next.
+std::vector<TsPacket> TablePackets(const std::vector<SectionBytes>& sections, const SampleStreamOptions& options,
+                                   SectionCarrier& carrier) {
+  for (const SectionBytes& section : sections) {
+    if (options.stuffingBytes != 0) carrier.Pack(BuildStuffingSection(options.stuffingBytes));
+    carrier.Pack(section);
+    if (!options.packed) carrier.EndPayload();
+  }
+  return carrier.Take();
+}
+
 }  // namespace
 
 OtherPidPackets::OtherPidPackets(std::uint32_t seed) : random_(seed) {}
@@ -81,10 +93,9 @@ std::vector<std::uint8_t> BuildSampleStream(const std::vector<Transponder>& tran
   OtherPidPackets others(options.seed);
   std::vector<std::uint8_t> out;
 
-  std::uint8_t counter = 0;
+  SectionCarrier carrier;
   for (int repetition = 0; repetition < options.repetitions; ++repetition) {
-    const std::vector<TsPacket> packets = SectionsToPackets(sections, counter);
-    counter = static_cast<std::uint8_t>(counter + packets.size());
+    const std::vector<TsPacket> packets = TablePackets(sections, options, carrier);
     // A recording started while section 0 was on air begins with its tail.
     const std::size_t first = repetition == 0 && options.startMidSection ? 1 : 0;
     for (std::size_t i = first; i < packets.size(); ++i) {

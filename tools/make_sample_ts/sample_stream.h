@@ -23,6 +23,12 @@ struct SampleStreamOptions {
   int otherPacketsPerNitPacket = 3;   // packets of other PIDs after each NIT packet
   int otherPacketsBetweenTables = 40;
   bool startMidSection = false;       // drop the first packet of the first table
+  // Sections back to back, a section starting wherever the one before it
+  // ended (pointer_field), instead of one section per payload start.
+  bool packed = false;
+  // A stuffing section (table 0x72) of this many bytes before each NIT
+  // section; 0: none.
+  std::size_t stuffingBytes = 0;
   std::uint32_t seed = 1;             // the same options give the same bytes
 };
 
