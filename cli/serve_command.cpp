@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <exception>
 #include <filesystem>
@@ -49,6 +50,8 @@ void LogRequest(std::FILE* err, const httplib::Request& request, const httplib::
 int Serve(const ServeOptions& options, std::FILE* out, std::FILE* err) {
   const std::string folder = std::filesystem::absolute(options.folder).lexically_normal().string();
   StopSignals stopSignals;  // before the server's threads, so that none of them takes Ctrl-C
+  // A client that hangs up mid-answer is an error of that send, not the end of the site.
+  std::signal(SIGPIPE, SIG_IGN);
 
   httplib::Server server;
   server.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };

@@ -34,6 +34,12 @@ TEST(CataloguePositionTest, TextsFollowTheRules) {
     SCOPED_TRACE(c.posValue);
     EXPECT_EQ(PosQueryValue(c.position), c.posValue);
     EXPECT_EQ(CatalogueFileName(c.position), c.fileName);
+    // The download site reads the value back (the odd forms it refuses are
+    // in tests/cli/test_serve.py).
+    const auto back = ParsePosQueryValue(c.posValue);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->tenths, c.position.tenths);
+    EXPECT_EQ(back->side, c.position.side);
   }
   EXPECT_THROW(PosQueryValue({-1, E}), std::invalid_argument);
   EXPECT_THROW(CatalogueFileName({1801, W}), std::invalid_argument);
