@@ -64,8 +64,10 @@ int Serve(const ServeOptions& options, std::FILE* out, std::FILE* err) {
   server.Get("/dl.php", [&folder](const httplib::Request& request, httplib::Response& response) {
     SiteAnswer answer = AnswerDownloadRequest(request.target, folder);
     response.status = answer.status;
-    // Lists are Windows-1252 bytes, sent unchanged.
-    response.set_content(std::move(answer.body), answer.status == 200 ? "text/plain" : "text/plain; charset=utf-8");
+    // Lists are Windows-1252 bytes, sent as a file to store: no client or
+    // proxy may treat them as text to convert.
+    response.set_content(std::move(answer.body),
+                         answer.status == 200 ? "application/octet-stream" : "text/plain; charset=utf-8");
   });
   server.set_error_handler([](const httplib::Request&, httplib::Response& response) {
     if (response.body.empty()) {
