@@ -151,7 +151,8 @@ int Import(const ImportOptions& options, std::FILE* out, std::FILE* err) {
     return kExitFailure;
   }
   if (options.all == !options.files.empty()) {
-    std::fprintf(err, "velqtp: import takes channel files or --all, not both\n");
+    std::fprintf(err, "velqtp: import takes channel files or --all (%s)\n",
+                 options.all ? "not both" : "see: velqtp import --help");
     return kExitUsage;
   }
   std::vector<std::string> uncovered;
