@@ -1,8 +1,10 @@
 #include "cli/fetch_command.h"
 
 #include <filesystem>
+#include <optional>
 
 #include "cli/exit_codes.h"
+#include "cli/list_change_report.h"
 #include "cli/position_argument.h"
 #include "webupdate/download_folder.h"
 #include "webupdate/download_job.h"
@@ -20,11 +22,15 @@ bool FolderUsable(const FetchOptions& options, std::FILE* err) {
   return false;
 }
 
+std::string TargetPath(const FetchOptions& options, const CatalogueRow& row) {
+  return DownloadTargetPath(options.folder, row.fileName);
+}
+
 void PrintStep(std::FILE* out, std::size_t step, std::size_t steps, const FetchOptions& options,
                const CatalogueRow& row) {
   const int width = steps >= 10 ? 2 : 1;
   std::fprintf(out, "[%*zu/%zu] %-6.*s -> %s\n", width, step, steps, static_cast<int>(row.posValue.size()),
-               row.posValue.data(), DownloadTargetPath(options.folder, row.fileName).c_str());
+               row.posValue.data(), TargetPath(options, row).c_str());
   std::fflush(out);
 }
 
@@ -61,16 +67,23 @@ int RunFetch(const FetchOptions& options, std::FILE* out, std::FILE* err) {
   return RunDownloads(options, err, [&](const WebUpdateContext& context) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
       PrintStep(out, i + 1, rows.size(), options, *rows[i]);
+      const ListChangeReport change(TargetPath(options, *rows[i]));
       DownloadTpFile(context, *rows[i]);
+      std::fprintf(out, "%s\n", change.Line().c_str());
     }
   });
 }
 
 int RunUpdateAll(const FetchOptions& options, std::FILE* out, std::FILE* err) {
   const int status = RunDownloads(options, err, [&](const WebUpdateContext& context) {
-    RunUpdateAll(context, [&](std::size_t step, const CatalogueRow& row) {
-      PrintStep(out, step, kUpdateAllSteps, options, row);
-    });
+    std::optional<ListChangeReport> change;
+    RunUpdateAll(
+        context,
+        [&](std::size_t step, const CatalogueRow& row) {
+          PrintStep(out, step, kUpdateAllSteps, options, row);
+          change.emplace(TargetPath(options, row));
+        },
+        [&](std::size_t, const CatalogueRow&) { std::fprintf(out, "%s\n", change->Line().c_str()); });
   });
   if (status == kExitOk) std::fprintf(out, "%.*s\n", static_cast<int>(kAllSatellitesUpdatedText.size()),
                                       kAllSatellitesUpdatedText.data());

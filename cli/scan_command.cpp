@@ -5,6 +5,7 @@
 
 #include "cli/exit_codes.h"
 #include "cli/input_file.h"
+#include "cli/list_change_report.h"
 #include "cli/nit_scan.h"
 #include "cli/progress_bar.h"
 #include "cli/windows1252.h"
@@ -75,7 +76,9 @@ int Scan(const ScanOptions& options, std::FILE* out, std::FILE* err) {
   }
   SaveSelectedRequest request{folder, scan.position.SatPositionCode,
                               scan.position.SatPositionName, CurrentLocalDateTime(), ':'};
+  const ListChangeReport change(TransponderListPath(folder, scan.position.SatPositionCode));
   std::fprintf(out, "Wrote %s\n", SaveSelected(scan.list, request).c_str());
+  std::fprintf(out, "%s\n", change.Line().c_str());
   return kExitOk;
 }
 

@@ -8,8 +8,11 @@
 
 #include "cli/exit_codes.h"
 #include "cli/fetch_command.h"
+#include "cli/import_command.h"
+#include "cli/list_file_commands.h"
 #include "cli/listings.h"
 #include "cli/scan_command.h"
+#include "cli/serve_command.h"
 #include "plugin/version.h"
 #include "webupdate/download_site.h"
 
@@ -18,8 +21,8 @@ namespace {
 constexpr const char* kDescription =
     "velqtp: the Velq Transponders Updater on the command line.\n"
     "Makes and fetches the transponder list files (0130.ini, 3530.ini, ...) that the\n"
-    "plug-in makes and fetches: from a recorded transport stream, or from the\n"
-    "download site.";
+    "plug-in makes and fetches: from a recorded transport stream, from the download\n"
+    "site, or from DVBv5 channel files; serves them as a download site.";
 
 void AddFolderOption(CLI::App& command, std::string& folder, const char* what) {
   command.add_option("--dir", folder, what)->check(CLI::ExistingDirectory)->option_text("FOLDER");
@@ -92,6 +95,59 @@ int main(int argc, char** argv) {
       app.add_subcommand("catalogue", "print the download catalogue: position, file, window button, caption");
   catalogueCommand->add_flag("--update-all-order", updateAllOrder, "print the update-all sequence instead");
 
+  velq::ImportOptions import;
+  CLI::App* importCommand =
+      app.add_subcommand("import", "make lists from DVBv5 channel files (dtv-scan-tables, dvbv5-scan)");
+  importCommand->footer(
+      "One list per orbital position, taken from the end of each file's name\n"
+      "(Hotbird-13.0E) unless --position is given; files of one position are merged.\n"
+      "The entries are those a network search gives: same texts, same order,\n"
+      "duplicates removed; channels no satellite delivery descriptor can carry (16APSK,\n"
+      "32APSK, values out of range) are skipped and counted. --all makes the list of\n"
+      "every catalogue position that Debian's scan tables (" +
+      std::string(velq::kDebianScanTables) + ") cover.");
+  importCommand->add_option("FILE", import.files, "DVBv5 channel files")->check(CLI::ExistingFile);
+  importCommand->add_flag("--all", import.all, "every catalogue position the installed scan tables cover");
+  importCommand->add_option("--position", import.position, "the position of every FILE, e.g. 13.0E")
+      ->option_text("POS");
+  AddFolderOption(*importCommand, import.folder, "where the lists go (default: the current folder)");
+
+  std::string exportList;
+  CLI::App* exportCommand =
+      app.add_subcommand("export", "print a list as a DVBv5 channel file (for dvbv5-scan, dvbv5-zap)");
+  exportCommand->footer(
+      "Saved under a name that ends in the position (Hotbird-13.0E), velqtp import reads\n"
+      "it back into the same list.");
+  exportCommand->add_option("LIST", exportList, "a transponder list file, e.g. 0130.ini")
+      ->required()
+      ->check(CLI::ExistingFile);
+
+  std::string diffOld, diffNew;
+  CLI::App* diffCommand = app.add_subcommand("diff", "print the entries added, removed and changed between two lists");
+  diffCommand->add_option("OLD", diffOld, "the list before")->required()->check(CLI::ExistingFile);
+  diffCommand->add_option("NEW", diffNew, "the list after")->required()->check(CLI::ExistingFile);
+
+  velq::ServeOptions serve;
+  CLI::App* serveCommand = app.add_subcommand("serve", "be the download site: answer /dl.php?pos=13.0E from a folder");
+  serveCommand->footer(
+      "GET /dl.php?pos=13.0E answers DIR/0130.ini (200), a pos not of that form 400, a\n"
+      "position without a file 404. One log line per request on standard error;\n"
+      "Ctrl-C ends. --static OUT writes the site as plain files instead (OUT/pos/13.0E,\n"
+      "...) for any web server: see docs/nginx-velq-tp-site.conf.");
+  serveCommand->add_option("DIR", serve.folder, "the folder of list files (0130.ini, ...)")
+      ->required()
+      ->check(CLI::ExistingDirectory);
+  serveCommand->add_option("--listen", serve.listen,
+                           "the address to listen on (default " + std::string(velq::kDefaultListenAddress) +
+                               "; 0.0.0.0 for a home network)")
+      ->option_text("ADDR");
+  serveCommand->add_option("--port", serve.port,
+                           "the port (default " + std::to_string(velq::kDefaultPort) + "; 0 picks a free one)")
+      ->check(CLI::Range(0, 65535))
+      ->option_text("N");
+  serveCommand->add_option("--static", serve.staticOut, "write the site as files into this folder and end")
+      ->option_text("OUT");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -105,6 +161,10 @@ int main(int argc, char** argv) {
   }
   if (*fetchCommand) return velq::RunFetch(fetch, stdout, stderr);
   if (*updateAllCommand) return velq::RunUpdateAll(fetch, stdout, stderr);
+  if (*importCommand) return velq::RunImport(import, stdout, stderr);
+  if (*exportCommand) return velq::RunExport(exportList, stdout, stderr);
+  if (*diffCommand) return velq::RunDiff(diffOld, diffNew, stdout, stderr);
+  if (*serveCommand) return velq::RunServe(serve, stdout, stderr);
   if (*positionsCommand) velq::PrintPositionNames(stdout);
   if (*catalogueCommand) updateAllOrder ? velq::PrintUpdateAllOrder(stdout) : velq::PrintCatalogue(stdout);
   return velq::kExitOk;

@@ -94,6 +94,11 @@ TEST(TpCatalogueTest, EveryRowAsDocumented) {
     EXPECT_EQ(PosQueryValue(row.position), e.posValue);
     EXPECT_EQ(CatalogueFileName(row.position), e.fileName);
     EXPECT_EQ(FindRowByButton(e.button), &row);
+    // The download site reads the value back (the forms it refuses are in
+    // tests/cli/test_serve.py).
+    const auto back = ParsePosQueryValue(e.posValue);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(CatalogueFileName(*back), e.fileName);
   }
   EXPECT_EQ(FindRowByButton(57), nullptr);  // update-all is no catalogue row
   EXPECT_EQ(kUpdateAllCaption, "UPDATE ALL SATS FROM  2" DEG " E  TO   61" DEG "W");

@@ -20,6 +20,25 @@ std::string PosQueryValue(CataloguePosition position) {
          static_cast<char>(position.side);
 }
 
+std::optional<CataloguePosition> ParsePosQueryValue(std::string_view text) {
+  // D{1,3} "." D side, no leading zero: at most "180.0W", 6 characters.
+  if (text.size() < 4 || text.size() > 6) return std::nullopt;
+  const char side = text.back();
+  const std::string_view whole = text.substr(0, text.size() - 3);
+  if ((side != 'E' && side != 'W') || text[text.size() - 3] != '.') return std::nullopt;
+  if (whole.size() > 1 && whole[0] == '0') return std::nullopt;
+  int tenths = 0;
+  for (char c : whole) {
+    if (c < '0' || c > '9') return std::nullopt;
+    tenths = tenths * 10 + (c - '0');
+  }
+  const char tenth = text[text.size() - 2];
+  if (tenth < '0' || tenth > '9') return std::nullopt;
+  tenths = tenths * 10 + (tenth - '0');
+  if (tenths > 1800) return std::nullopt;
+  return CataloguePosition{tenths, side == 'E' ? CataloguePosition::East : CataloguePosition::West};
+}
+
 int CataloguePositionCode(CataloguePosition position) {
   RequireInRange(position);
   if (position.side == CataloguePosition::East) return position.tenths;

@@ -15,12 +15,14 @@ std::string DownloadTpFile(const WebUpdateContext& context, const CatalogueRow& 
   return job.targetPath();
 }
 
-void RunUpdateAll(const WebUpdateContext& context, const UpdateAllStepHook& beforeStep) {
+void RunUpdateAll(const WebUpdateContext& context, const UpdateAllStepHook& beforeStep,
+                  const UpdateAllStepHook& afterStep) {
   std::size_t step = 0;
   for (const CatalogueRow* row : UpdateAllOrder()) {
     ++step;
     if (beforeStep) beforeStep(step, *row);
     DownloadTpFile(context, *row);
+    if (afterStep) afterStep(step, *row);
   }
 }
 

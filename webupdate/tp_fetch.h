@@ -31,7 +31,9 @@ using UpdateAllStepHook = std::function<void(std::size_t step, const CatalogueRo
 
 // Fetches every step of UpdateAllOrder in order. The first failure throws
 // DownloadError and no later step is requested; files of earlier steps stay.
-// On return the caller shows kAllSatellitesUpdatedText.
-void RunUpdateAll(const WebUpdateContext& context, const UpdateAllStepHook& beforeStep = {});
+// `afterStep` runs once a step's file is stored. On return the caller shows
+// kAllSatellitesUpdatedText.
+void RunUpdateAll(const WebUpdateContext& context, const UpdateAllStepHook& beforeStep = {},
+                  const UpdateAllStepHook& afterStep = {});
 
 }  // namespace velq

@@ -47,15 +47,16 @@ class ScanOfEachSample(unittest.TestCase):
                 self.assertEqual(entries_of(result.stdout), list_file_entries(written))
                 self.assertEqual(len(entries_of(result.stdout)), count)
                 self.assertEqual(out[0], satellite_line)
-                self.assertEqual(out[-3:], ["Search finished", "Found %d TP(s) in total" % count,
-                                            "Wrote %s/%s" % (folder, list_file)])
+                self.assertEqual(out[-4:], ["Search finished", "Found %d TP(s) in total" % count,
+                                            "Wrote %s/%s" % (folder, list_file),
+                                            "%s: new, %d entries" % (list_file, count)])
 
     def test_default_folder_is_the_current_one_and_an_old_list_is_replaced(self):
         with TempFolder() as folder:
             (folder / "0130.ini").write_bytes(b"old list")
             result = velqtp("scan", SAMPLES / "hotbird-13.0E.ts", cwd=folder)
             self.assertEqual(result.returncode, 0, result.stderr)
-            self.assertEqual(lines(result.stdout)[-1], "Wrote 0130.ini")
+            self.assertEqual(lines(result.stdout)[-2:], ["Wrote 0130.ini", "0130.ini: 93 added, 0 removed, 0 changed"])
             self.assertEqual(list_file_entries((folder / "0130.ini").read_bytes()), expected_entries("0130.ini"))
             self.assertEqual(os.listdir(folder), ["0130.ini"])
 

@@ -6,6 +6,7 @@ MAKE_NIT_LAYOUTS and VELQ_REPO (the source tree, for the samples and the test si
 
 import os
 import pathlib
+import re
 import signal
 import subprocess
 import sys
@@ -53,7 +54,7 @@ def lines(output):
 
 def entries_of(output):
     """The transponder entries that velqtp scan printed."""
-    return [line for line in lines(output) if line[:1].isdigit()]
+    return [line for line in lines(output) if re.match(r"\d+,", line)]
 
 
 def list_file_entries(data):
@@ -119,6 +120,62 @@ class TestSite:
 
     def __exit__(self, *exc):
         self.stop()
+
+
+class ServedSite:
+    """velqtp serve on a folder of lists, on a free port of 127.0.0.1; its request log is kept."""
+
+    def __init__(self, folder, *args):
+        self.log = tempfile.NamedTemporaryFile(prefix="velqtp-serve-", suffix=".log")
+        self.process = subprocess.Popen([VELQTP, "serve", folder, "--port", "0", *args], stdout=subprocess.PIPE,
+                                        stderr=self.log)
+        first = self.process.stdout.readline().decode()
+        match = re.search(r"http://([^ ]+?)/dl\.php", first)
+        if not match:
+            self.stop()
+            raise RuntimeError("velqtp serve did not start: %r %r" % (first, self.log_lines()))
+        self.url = "http://" + match.group(1)
+        self.port = int(self.url.rsplit(":", 1)[1])
+
+    def log_lines(self):
+        return pathlib.Path(self.log.name).read_text(errors="replace").splitlines()
+
+    def stop(self, sig=signal.SIGINT):
+        """Ends the server as Ctrl-C does; returns its exit status and the rest of its output."""
+        if self.process.poll() is None:
+            self.process.send_signal(sig)
+        try:
+            rest, _ = self.process.communicate(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            rest, _ = self.process.communicate()
+        return self.process.returncode, rest.decode()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+        self.log.close()
+
+
+def http_get(port, target, timeout=20):
+    """One raw GET with the target sent exactly as given; returns (status, body), status 0 when refused or closed."""
+    import socket
+    try:
+        with socket.create_connection(("127.0.0.1", port), timeout=timeout) as s:
+            s.sendall(b"GET " + target + b" HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n")
+            data = b""
+            while True:
+                chunk = s.recv(65536)
+                if not chunk:
+                    break
+                data += chunk
+    except OSError:
+        return 0, b""
+    head, _, body = data.partition(b"\r\n\r\n")
+    match = re.match(rb"HTTP/1\.[01] (\d{3})", head)
+    return (int(match.group(1)) if match else 0), body
 
 
 def channel_list(*channels):

@@ -1,7 +1,7 @@
 // The web update window end to end: the real plug-in in the host simulator,
 // downloading through urlmon from the local test sites that
-// run_with_http_server.sh starts (a sound one, and one that fails chosen
-// positions: 39.0E=404, 5.0W=500, 0.8W=reset, 63.0W=cut).
+// run_with_http_server.sh starts (velqtp serve holding all 56 lists, and one
+// that fails chosen positions: 39.0E=404, 5.0W=500, 0.8W=reset, 63.0W=cut).
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -87,7 +87,8 @@ class RequestLog {
       auto start = line.find("pos=");
       if (start == std::string::npos) continue;
       start += 4;
-      positions.push_back(line.substr(start, line.find(' ', start) - start));
+      // "pos=13.0E HTTP/1.1" from the failing site, "pos=13.0E\" 200 190" from velqtp serve.
+      positions.push_back(line.substr(start, line.find_first_of(" \"", start) - start));
     }
     return positions;
   }
@@ -95,7 +96,8 @@ class RequestLog {
   std::size_t seen_;
 };
 
-// What the test server sends for a position (http_test_server.py, list_body).
+// What the test server sends for a position, and the lists it writes for
+// velqtp serve (http_test_server.py, list_body).
 std::string ExpectedList(const CatalogueRow& row) {
   const std::string pos(row.posValue);
   const std::string code(row.fileName.substr(0, 4));
@@ -281,7 +283,7 @@ TEST_F(WebUpdateWindowTest, TypedFolderIsUsedFromTheNextTick) {
 // ---- update all --------------------------------------------------------------
 
 TEST_F(WebUpdateWindowTest, UpdateAllFetchesEveryStepInOrderAndReportsSuccess) {
-  RequestLog log(SoundSite());
+  RequestLog log(SoundSite());  // velqtp serve, holding all 56 lists
   DialogCatcher dialogs;
   Click(WebUpdateWindow::kButton57);
 
@@ -291,21 +293,26 @@ TEST_F(WebUpdateWindowTest, UpdateAllFetchesEveryStepInOrderAndReportsSuccess) {
   for (const CatalogueRow* row : velq::UpdateAllOrder())
     EXPECT_EQ(ExpectedList(*row), ReadWholeFile(defaultFolder + std::string(row->fileName)))
         << row->fileName;
+  EXPECT_EQ(56u, expected.size());
+  EXPECT_EQ(56u, FileNamesIn(defaultFolder).size());
   ASSERT_EQ(1u, dialogs.boxes().size());
   EXPECT_EQ("All satellites have been updated successfully", dialogs.boxes()[0].text);
   EXPECT_EQ(Icon::None, dialogs.boxes()[0].icon);
 }
 
-TEST_F(WebUpdateWindowTest, UpdateAllStopsAtTheFirstFailureAndKeepsItsOldList) {
-  const TestSite site = FailingSite();
+TEST_F(WebUpdateWindowTest, UpdateAllStopsAtAListTheSiteLacksAndKeepsItsOldList) {
+  const TestSite site = SoundSite();
   const auto& order = velq::UpdateAllOrder();
-  ASSERT_EQ("39.0E", order[9]->posValue) << "the failing site fails step 10";
+  ASSERT_EQ("39.0E", order[9]->posValue);
+  // The site without the list of step 10: velqtp serve answers 404.
+  const std::string siteList = WindowsPathOf(Environment("VELQ_TEST_SITE_DIR")) + "\\0390.ini";
+  ASSERT_TRUE(MoveFileA(siteList.c_str(), (siteList + ".away").c_str()));
   // Old lists in every file, so "written" and "kept" both show.
   for (const CatalogueRow* row : order) WriteWholeFile(defaultFolder + std::string(row->fileName), "old\r\n");
-  FetchFrom(site);
   RequestLog log(site);
   DialogCatcher dialogs;
   Click(WebUpdateWindow::kButton57);
+  MoveFileA((siteList + ".away").c_str(), siteList.c_str());
 
   std::vector<std::string> firstTen;
   for (std::size_t i = 0; i < 10; ++i) firstTen.emplace_back(order[i]->posValue);

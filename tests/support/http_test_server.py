@@ -12,6 +12,10 @@ Example:
 The chosen port is written to --port-file (complete when the file appears)
 and printed as "PORT <n>" on standard output. The server stops on SIGTERM or
 SIGINT, and by itself after --max-seconds.
+
+With --write-lists DIR it serves nothing: it writes the list it would send
+for each --pos into DIR under the position's code (13.0E: 0130.ini), for a
+real server (velqtp serve) to send the same bytes.
 """
 
 import argparse
@@ -177,6 +181,8 @@ def parse_args(argv):
                         % MAX_STALL_SECONDS)
     parser.add_argument("--extra-bytes", type=int, default=0,
                         help="pad every list with this many bytes of comment lines")
+    parser.add_argument("--write-lists", metavar="DIR", help="write the lists of the --pos values into DIR and end")
+    parser.add_argument("--pos", action="append", default=[], help="a position for --write-lists; repeatable")
     parser.add_argument("--max-seconds", type=float, default=300.0,
                         help="stop by itself after this many seconds (default 300)")
     args = parser.parse_args(argv)
@@ -195,8 +201,20 @@ def write_port_file(path, port):
     os.replace(temp, path)
 
 
+def write_lists(folder, positions):
+    for pos in positions:
+        code = position_code(pos)
+        if code is None:
+            raise SystemExit("not a position: %s" % pos)
+        with open(os.path.join(folder, code + ".ini"), "wb") as f:
+            f.write(list_body(pos, code, 0))
+
+
 def main(argv):
     args = parse_args(argv)
+    if args.write_lists:
+        write_lists(args.write_lists, args.pos)
+        return 0
     server = SiteServer(("127.0.0.1", args.port), dict(args.fail), args.stall_seconds,
                         args.extra_bytes, args.log)
     stop = threading.Event()

@@ -6,35 +6,14 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <regex>
+#include <optional>
 #include <string>
 
-#include "tools/make_sample_ts/dvbv5_channel_file.h"
+#include "lists/dvbv5_channel_file.h"
+#include "lists/position_in_name.h"
 #include "tools/make_sample_ts/sample_stream.h"
 
 namespace {
-
-struct Position {
-  std::uint16_t tenths = 0;
-  velq::Hemisphere hemisphere = velq::Hemisphere::East;
-};
-
-// "13.0E", "7W", also at the end of a file name: "Hotbird-13.0E".
-bool ParsePosition(const std::string& text, Position& position) {
-  static const std::regex kPattern(R"((?:^|[-_])(\d{1,3})(?:\.(\d))?([EW])$)");
-  std::smatch match;
-  if (!std::regex_search(text, match, kPattern)) return false;
-  const int tenths = std::stoi(match[1]) * 10 + (match[2].matched ? std::stoi(match[2]) : 0);
-  if (tenths > 1800) return false;
-  position.tenths = static_cast<std::uint16_t>(tenths);
-  position.hemisphere = match[3] == "E" ? velq::Hemisphere::East : velq::Hemisphere::West;
-  return true;
-}
-
-std::string BaseName(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // Written a piece at a time: a benchmark's lead-in runs to hundreds of MB.
 std::uint64_t WriteLeadIn(std::ofstream& out, std::uint64_t bytes, std::uint32_t seed) {
@@ -88,16 +67,16 @@ int main(int argc, char** argv) {
   app.add_option("--seed", options.seed, "seed of the filler packets' contents (default 1)");
   CLI11_PARSE(app, argc, argv);
 
-  Position position;
-  const std::string named = positionText.empty() ? BaseName(inputPath) : positionText;
-  if (!ParsePosition(named, position)) {
+  const std::string named = positionText.empty() ? inputPath : positionText;
+  const std::optional<velq::OrbitalPosition> position = velq::PositionInName(named);
+  if (!position) {
     std::fprintf(stderr, "make_sample_ts: no orbital position in \"%s\"; give --position, e.g. 13.0E\n",
                  named.c_str());
     return 2;
   }
   try {
     std::ifstream in(inputPath);
-    const auto transponders = velq::ReadDvbv5Channels(in, position.tenths, position.hemisphere);
+    const auto transponders = velq::ReadDvbv5Channels(in, static_cast<std::uint16_t>(position->Tenths), position->hemisphere);
     const std::vector<std::uint8_t> tables = velq::BuildSampleStream(transponders, options);
     std::ofstream out(outputPath, std::ios::binary | std::ios::trunc);
     const std::uint64_t leadIn = WriteLeadIn(out, static_cast<std::uint64_t>(leadInMb * 1e6), options.seed);

@@ -1,4 +1,4 @@
-#include "tools/make_sample_ts/dvbv5_channel_file.h"
+#include "lists/dvbv5_channel_file.h"
 
 #include <gtest/gtest.h>
 

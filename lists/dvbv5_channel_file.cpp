@@ -1,4 +1,4 @@
-#include "tools/make_sample_ts/dvbv5_channel_file.h"
+#include "lists/dvbv5_channel_file.h"
 
 #include <charconv>
 #include <map>
@@ -73,11 +73,17 @@ std::uint32_t RoundedTo(std::uint64_t value, std::uint64_t step) {
   return static_cast<std::uint32_t>((value + step / 2) / step * step);
 }
 
+bool IsApsk(const std::string& modulation) { return modulation.rfind("APSK", 0) == 0; }
+
 // Cable and terrestrial channels have no place in a satellite NIT.
-bool AddSatelliteChannel(const Channel& channel, int line, std::uint16_t positionTenths,
-                         Hemisphere hemisphere, std::vector<Transponder>& out) {
+void AddSatelliteChannel(const Channel& channel, int line, std::uint16_t positionTenths,
+                         Hemisphere hemisphere, bool skipApsk, Dvbv5Channels& out) {
   const std::string system = Value(channel, "DELIVERY_SYSTEM");
-  if (system != "DVBS" && system != "DVBS2") return false;
+  if (system != "DVBS" && system != "DVBS2") return;
+  if (skipApsk && IsApsk(Value(channel, "MODULATION"))) {
+    ++out.apskSkipped;
+    return;
+  }
   Transponder t;
   t.system = system == "DVBS2" ? DeliverySystem::DvbS2 : DeliverySystem::DvbS;
   t.FrequencyKhz = RoundedTo(Number(channel, "FREQUENCY", line), 10);         // 10 kHz digits
@@ -88,20 +94,17 @@ bool AddSatelliteChannel(const Channel& channel, int line, std::uint16_t positio
   t.modulation = ModulationOf(Value(channel, "MODULATION"), t.system);
   t.RollOff = RollOffOf(Value(channel, "ROLLOFF"));
   t.Fec = FecOf(Value(channel, "INNER_FEC"));
-  out.push_back(t);
-  return true;
+  out.transponders.push_back(t);
 }
 
-}  // namespace
-
-std::vector<Transponder> ReadDvbv5Channels(std::istream& in, std::uint16_t positionTenths,
-                                           Hemisphere hemisphere) {
-  std::vector<Transponder> transponders;
+Dvbv5Channels ReadChannels(std::istream& in, std::uint16_t positionTenths, Hemisphere hemisphere,
+                           bool skipApsk) {
+  Dvbv5Channels channels;
   Channel channel;
   bool inChannel = false;
   int lineNumber = 0;
   auto finish = [&] {
-    if (inChannel) AddSatelliteChannel(channel, lineNumber, positionTenths, hemisphere, transponders);
+    if (inChannel) AddSatelliteChannel(channel, lineNumber, positionTenths, hemisphere, skipApsk, channels);
     channel.clear();
   };
   std::string line;
@@ -121,7 +124,19 @@ std::vector<Transponder> ReadDvbv5Channels(std::istream& in, std::uint16_t posit
     channel[Trimmed(text.substr(0, equals))] = Trimmed(text.substr(equals + 1));
   }
   finish();
-  return transponders;
+  return channels;
+}
+
+}  // namespace
+
+std::vector<Transponder> ReadDvbv5Channels(std::istream& in, std::uint16_t positionTenths,
+                                           Hemisphere hemisphere) {
+  return ReadChannels(in, positionTenths, hemisphere, false).transponders;
+}
+
+Dvbv5Channels ReadDvbv5ChannelsSkippingApsk(std::istream& in, std::uint16_t positionTenths,
+                                            Hemisphere hemisphere) {
+  return ReadChannels(in, positionTenths, hemisphere, true);
 }
 
 }  // namespace velq

@@ -1,0 +1,202 @@
+#include "cli/import_command.h"
+
+#include <algorithm>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+
+#include "cli/exit_codes.h"
+#include "cli/list_change_report.h"
+#include "lists/channel_import.h"
+#include "lists/dvbv5_channel_file.h"
+#include "lists/position_in_name.h"
+#include "search/duplicate_rules.h"
+#include "search/local_date_time.h"
+#include "search/save_selected.h"
+#include "webupdate/tp_catalogue.h"
+
+namespace velq {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string FolderWithSeparator(const std::string& folder) {
+  if (folder.empty() || folder.back() == '/') return folder;
+  return folder + '/';
+}
+
+std::string PositionText(OrbitalPosition position) {
+  return std::to_string(position.Tenths / 10) + '.' + std::to_string(position.Tenths % 10) +
+         (position.hemisphere == Hemisphere::East ? 'E' : 'W');
+}
+
+// One list to make: a position and the channel files that feed it.
+struct PositionFiles {
+  OrbitalPosition position;
+  std::vector<std::string> files;
+};
+
+struct Totals {
+  std::size_t lists = 0, entries = 0, skipped = 0;
+};
+
+// Reads, merges and writes the list of one position; prints what it did.
+void ImportPosition(const PositionFiles& group, const std::string& folder, const std::string& step,
+                    Totals& totals, std::FILE* out) {
+  VectorCheckList list;
+  ImportCounts counts;
+  std::size_t apsk = 0;
+  for (const std::string& file : group.files) {
+    std::ifstream in(file);
+    if (!in) throw std::runtime_error("cannot read " + file);
+    try {
+      const Dvbv5Channels channels = ReadDvbv5ChannelsSkippingApsk(
+          in, static_cast<std::uint16_t>(group.position.Tenths), group.position.hemisphere);
+      apsk += channels.apskSkipped;
+      AddImportedEntries(channels.transponders, list, counts);
+    } catch (const ChannelFileError& e) {
+      throw std::runtime_error(file + ": " + e.what());
+    }
+  }
+  const int found = list.Count();
+  RemoveDuplicated(list);
+  const std::string code = SatPositionCodeOf(group.position);
+  const std::size_t skipped = counts.skipped + apsk;
+  std::fprintf(out, "%s%-6s %s.ini: %d entries from %zu file%s (%zu channels; skipped %zu APSK, %zu out of range; "
+               "%d duplicates removed)\n",
+               step.c_str(), PositionText(group.position).c_str(), code.c_str(), list.Count(), group.files.size(),
+               group.files.size() == 1 ? "" : "s", counts.channels + apsk, apsk, counts.skipped,
+               found - list.Count());
+  totals.skipped += skipped;
+  if (list.Count() == 0) {
+    std::fprintf(out, "%s.ini: not written, no entries\n", code.c_str());
+    std::fflush(out);
+    return;
+  }
+  const std::string name(LookUpPositionName(group.position.Tenths, group.position.hemisphere).value_or(""));
+  const SaveSelectedRequest request{folder, code, name, CurrentLocalDateTime(), ':'};
+  const ListChangeReport change(TransponderListPath(folder, code));
+  SaveSelected(list, request);
+  std::fprintf(out, "%s\n", change.Line().c_str());
+  std::fflush(out);
+  ++totals.lists;
+  totals.entries += static_cast<std::size_t>(list.Count());
+}
+
+// The groups of the named files, in the order their positions first appear.
+std::optional<std::vector<PositionFiles>> GroupNamedFiles(const ImportOptions& options, std::FILE* err) {
+  std::optional<OrbitalPosition> given;
+  if (!options.position.empty()) {
+    given = PositionInName(options.position);
+    if (!given) {
+      std::fprintf(err, "velqtp: --position %s is no orbital position (13.0E, 7.0W)\n", options.position.c_str());
+      return std::nullopt;
+    }
+  }
+  std::vector<PositionFiles> groups;
+  for (const std::string& file : options.files) {
+    const std::optional<OrbitalPosition> position = given ? given : PositionInName(file);
+    if (!position) {
+      std::fprintf(err, "velqtp: no orbital position at the end of the name %s; give --position, e.g. 13.0E\n",
+                   file.c_str());
+      return std::nullopt;
+    }
+    auto same = std::find_if(groups.begin(), groups.end(), [&](const PositionFiles& g) {
+      return g.position.Tenths == position->Tenths && g.position.hemisphere == position->hemisphere;
+    });
+    if (same == groups.end()) same = groups.insert(groups.end(), PositionFiles{*position, {}});
+    same->files.push_back(file);
+  }
+  return groups;
+}
+
+int CatalogueCode(OrbitalPosition position) {
+  return CataloguePositionCode({position.Tenths, position.hemisphere == Hemisphere::East ? CataloguePosition::East
+                                                                                          : CataloguePosition::West});
+}
+
+// For --all: the scan tables of each catalogue position, in catalogue order,
+// and the positions without any.
+std::vector<PositionFiles> GroupCatalogueTables(const std::string& tables, std::vector<std::string>& uncovered) {
+  std::vector<fs::path> paths;
+  for (const fs::directory_entry& entry : fs::directory_iterator(tables)) {
+    if (entry.is_regular_file()) paths.push_back(entry.path());
+  }
+  std::sort(paths.begin(), paths.end());
+  std::vector<PositionFiles> groups;
+  for (const CatalogueRow& row : TpCatalogue) {
+    PositionFiles group{{row.position.tenths, row.position.side == CataloguePosition::East ? Hemisphere::East
+                                                                                           : Hemisphere::West},
+                        {}};
+    for (const fs::path& path : paths) {
+      const std::optional<OrbitalPosition> position = PositionInName(path.filename().string());
+      if (position && CatalogueCode(*position) == CataloguePositionCode(row.position)) {
+        group.files.push_back(path.string());
+      }
+    }
+    if (group.files.empty()) {
+      uncovered.emplace_back(row.posValue);
+    } else {
+      groups.push_back(std::move(group));
+    }
+  }
+  return groups;
+}
+
+int Import(const ImportOptions& options, std::FILE* out, std::FILE* err) {
+  if (!options.folder.empty() && !fs::is_directory(options.folder)) {
+    std::fprintf(err, "velqtp: no such folder: %s\n", options.folder.c_str());
+    return kExitFailure;
+  }
+  if (options.all == !options.files.empty()) {
+    std::fprintf(err, "velqtp: import takes channel files or --all (%s)\n",
+                 options.all ? "not both" : "see: velqtp import --help");
+    return kExitUsage;
+  }
+  std::vector<std::string> uncovered;
+  std::vector<PositionFiles> groups;
+  if (options.all) {
+    if (!fs::is_directory(options.tables)) {
+      std::fprintf(err, "velqtp: no scan tables in %s (apt-get install dtv-scan-tables)\n", options.tables.c_str());
+      return kExitFailure;
+    }
+    groups = GroupCatalogueTables(options.tables, uncovered);
+  } else {
+    std::optional<std::vector<PositionFiles>> named = GroupNamedFiles(options, err);
+    if (!named) return kExitUsage;
+    groups = std::move(*named);
+  }
+
+  const std::string folder = FolderWithSeparator(options.folder);
+  Totals totals;
+  for (std::size_t i = 0; i < groups.size(); ++i) {
+    const int width = groups.size() >= 10 ? 2 : 1;
+    char step[32] = "";
+    if (groups.size() > 1) std::snprintf(step, sizeof step, "[%*zu/%zu] ", width, i + 1, groups.size());
+    ImportPosition(groups[i], folder, step, totals, out);
+  }
+  std::fprintf(out, "Wrote %zu list%s, %zu entries; skipped %zu channels no descriptor can carry\n", totals.lists,
+               totals.lists == 1 ? "" : "s", totals.entries, totals.skipped);
+  if (options.all && !uncovered.empty()) {
+    std::string names;
+    for (const std::string& pos : uncovered) names += ' ' + pos;
+    std::fprintf(out, "No scan table for %zu catalogue position%s:%s\n", uncovered.size(),
+                 uncovered.size() == 1 ? "" : "s", names.c_str());
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunImport(const ImportOptions& options, std::FILE* out, std::FILE* err) {
+  try {
+    return Import(options, out, err);
+  } catch (const std::exception& e) {
+    std::fprintf(err, "velqtp: %s\n", e.what());
+    return kExitFailure;
+  }
+}
+
+}  // namespace velq
