@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "cli/nit_other_networks.h"
 #include "cli/ts_packet_framer.h"
 #include "cli/ts_payload_reader.h"
 #include "search/nit_capture.h"
@@ -29,7 +30,8 @@ class ListSink : public NitEntrySink {
 
 }  // namespace
 
-NitScanResult ScanForNit(const BlockReader& read, const ScanProgress& onProgress) {
+NitScanResult ScanForNit(const BlockReader& read, const ScanProgress& onProgress,
+                         NitOtherNetworks* others) {
   NitScanResult result;
   RecordedStreamHost host;
   ListSink sink(result);
@@ -37,14 +39,18 @@ NitScanResult ScanForNit(const BlockReader& read, const ScanProgress& onProgress
   capture.StartSearch();
 
   TsPayloadReader reader;
-  TsPacketFramer framer(kNitPacketPid, [&capture, &reader](const std::uint8_t* packet) {
+  TsPacketFramer framer(kNitPacketPid, [&capture, &reader, others](const std::uint8_t* packet) {
     const TsPidPayload payload = reader.Read(packet);
-    if (payload.afterGap) capture.Discontinuity();
+    if (payload.afterGap) {
+      capture.Discontinuity();
+      if (others) others->Discontinuity();
+    }
     if (!payload.bytes.empty()) {
       capture.Deliver(static_cast<std::int32_t>(payload.bytes.size()), payload.bytes.data(),
                       payload.unitStart ? PayloadStart::kUnitStart : PayloadStart::kContinuation);
+      if (others) others->Push(payload.bytes, payload.unitStart);
     }
-    return !capture.SearchDone();
+    return others != nullptr || !capture.SearchDone();
   });
 
   std::vector<std::uint8_t> buffer(kTsFramerMaxTail + kScanBlockSize);

@@ -36,8 +36,12 @@ using BlockReader = std::function<std::size_t(std::uint8_t* buffer, std::size_t 
 // The bytes read so far, after every block.
 using ScanProgress = std::function<void(std::uint64_t bytesRead)>;
 
+class NitOtherNetworks;
+
 // Reads until the table is parsed or the input ends. Satellite lines use a
-// point as the decimal separator.
-NitScanResult ScanForNit(const BlockReader& read, const ScanProgress& onProgress = {});
+// point as the decimal separator. With `others`, the payloads also go there
+// and reading goes on to the end of the input.
+NitScanResult ScanForNit(const BlockReader& read, const ScanProgress& onProgress = {},
+                         NitOtherNetworks* others = nullptr);
 
 }  // namespace velq

@@ -1,11 +1,14 @@
 #include "cli/scan_command.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <vector>
 
 #include "cli/exit_codes.h"
 #include "cli/input_file.h"
 #include "cli/list_change_report.h"
+#include "cli/nit_other_networks.h"
 #include "cli/nit_scan.h"
 #include "cli/progress_bar.h"
 #include "cli/windows1252.h"
@@ -28,10 +31,76 @@ std::string NoTableText(const InputFile& input, const NitScanResult& scan) {
          std::to_string(scan.packets) + " packets read)";
 }
 
-void PrintResult(const NitScanResult& scan, const SearchStatus& status, std::FILE* out) {
-  if (!scan.satelliteLine.empty()) std::fprintf(out, "%s\n", Windows1252ToUtf8(scan.satelliteLine).c_str());
-  for (const auto& entry : scan.list.entries()) std::fprintf(out, "%s\n", entry.text.c_str());
+// The entries of one list file: of the actual network's table, and with
+// --all-networks of the other networks' tables at the same position.
+struct PositionList {
+  SatPosition position;
+  std::string satelliteLine;  // Windows-1252; of the first table that had one
+  VectorCheckList list;
+};
+
+void Append(PositionList& into, const VectorCheckList& list, const std::string& satelliteLine) {
+  for (const auto& entry : list.entries()) into.list.Add(entry.text, entry.checked);
+  if (into.satelliteLine.empty()) into.satelliteLine = satelliteLine;
+}
+
+void PrintResult(const PositionList& result, const SearchStatus& status, std::FILE* out) {
+  if (!result.satelliteLine.empty()) std::fprintf(out, "%s\n", Windows1252ToUtf8(result.satelliteLine).c_str());
+  for (const auto& entry : result.list.entries()) std::fprintf(out, "%s\n", entry.text.c_str());
   std::fprintf(out, "%s\n%s\n", status.status.c_str(), status.count.c_str());
+}
+
+// Ends the search as the plug-in's window does, prints it and saves the list.
+void FinishAndSave(PositionList& result, const ScanOptions& options, std::FILE* out) {
+  SearchStatus status = RemoveDuplicated(result.list);
+  if (options.maxFreqDiff) status = RemoveNearDuplicates(result.list, *options.maxFreqDiff);
+  PrintResult(result, status, out);
+
+  const std::string folder = FolderWithSeparator(options.folder);
+  const std::string& code = result.position.SatPositionCode;
+  if (options.dryRun) {
+    std::fprintf(out, "Not written (dry run): %s\n", TransponderListPath(folder, code).c_str());
+    return;
+  }
+  SaveSelectedRequest request{folder, code, result.position.SatPositionName, CurrentLocalDateTime(), ':'};
+  const ListChangeReport change(TransponderListPath(folder, code));
+  std::fprintf(out, "Wrote %s\n", SaveSelected(result.list, request).c_str());
+  std::fprintf(out, "%s\n", change.Line().c_str());
+}
+
+std::string NetworkLabel(const OtherNetwork& network) {
+  char id[32];
+  std::snprintf(id, sizeof id, "network %u (0x%04X)", unsigned{network.networkId}, unsigned{network.networkId});
+  return network.name.empty() ? id : std::string(id) + " \"" + network.name + "\"";
+}
+
+// Adds the entries of each NIT other network to the list of its position
+// (after those of the actual and of lower network_ids); returns a line per
+// network that says what it gave.
+std::vector<std::string> CollectOtherNetworks(const NitOtherNetworks& others, std::vector<PositionList>& lists) {
+  std::vector<std::string> lines;
+  if (others.Networks().empty()) lines.push_back("NIT other: no network found");
+  for (const auto& [id, network] : others.Networks()) {
+    const std::string label = "NIT other: " + NetworkLabel(network);
+    const std::string& code = network.position.SatPositionCode;
+    if (!network.complete) {
+      lines.push_back(label + ": incomplete, nothing written");
+      continue;
+    }
+    if (code.empty()) {
+      lines.push_back(label + ": no satellite delivery system descriptor, nothing written");
+      continue;
+    }
+    const std::string where = network.satelliteLine.empty() ? std::string("no valid entry")
+                                                            : Windows1252ToUtf8(network.satelliteLine);
+    lines.push_back(label + ": " + std::to_string(network.list.Count()) + " entries, " + where + " (" + code +
+                    ".ini)");
+    auto same = std::find_if(lists.begin(), lists.end(),
+                             [&code](const PositionList& list) { return list.position.SatPositionCode == code; });
+    if (same == lists.end()) same = lists.insert(lists.end(), PositionList{network.position, {}, {}});
+    Append(*same, network.list, network.satelliteLine);
+  }
+  return lines;
 }
 
 int Scan(const ScanOptions& options, std::FILE* out, std::FILE* err) {
@@ -49,9 +118,10 @@ int Scan(const ScanOptions& options, std::FILE* out, std::FILE* err) {
   InputFile input(options.input);
   const std::uint64_t size = input.KnownSize().value_or(0);
   ProgressBar bar(err, size, IsTerminal(err) && size >= kProgressBarMinBytes);
+  NitOtherNetworks others;
   NitScanResult scan = ScanForNit(
       [&input](std::uint8_t* buffer, std::size_t capacity) { return input.Read(buffer, capacity); },
-      [&bar](std::uint64_t done) { bar.Update(done); });
+      [&bar](std::uint64_t done) { bar.Update(done); }, options.allNetworks ? &others : nullptr);
   bar.Finish();
 
   if (!scan.tableParsed) {
@@ -64,21 +134,16 @@ int Scan(const ScanOptions& options, std::FILE* out, std::FILE* err) {
     return kExitFailure;
   }
 
-  SearchStatus status = RemoveDuplicated(scan.list);
-  if (options.maxFreqDiff) status = RemoveNearDuplicates(scan.list, *options.maxFreqDiff);
-  PrintResult(scan, status, out);
-
-  const std::string folder = FolderWithSeparator(options.folder);
-  if (options.dryRun) {
-    std::fprintf(out, "Not written (dry run): %s\n",
-                 TransponderListPath(folder, scan.position.SatPositionCode).c_str());
-    return kExitOk;
-  }
-  SaveSelectedRequest request{folder, scan.position.SatPositionCode,
-                              scan.position.SatPositionName, CurrentLocalDateTime(), ':'};
-  const ListChangeReport change(TransponderListPath(folder, scan.position.SatPositionCode));
-  std::fprintf(out, "Wrote %s\n", SaveSelected(scan.list, request).c_str());
-  std::fprintf(out, "%s\n", change.Line().c_str());
+  std::vector<PositionList> lists(1);
+  lists[0].position = scan.position;
+  Append(lists[0], scan.list, scan.satelliteLine);
+  const std::vector<std::string> networkLines =
+      options.allNetworks ? CollectOtherNetworks(others, lists) : std::vector<std::string>{};
+  // The actual's position first, as without --all-networks, then what the
+  // other networks gave and the lists of their positions.
+  FinishAndSave(lists[0], options, out);
+  for (const std::string& line : networkLines) std::fprintf(out, "%s\n", line.c_str());
+  for (std::size_t i = 1; i < lists.size(); ++i) FinishAndSave(lists[i], options, out);
   return kExitOk;
 }
 

@@ -21,6 +21,8 @@ struct ScanOptions {
   std::string folder;               // where the list goes; empty: the current folder
   std::optional<int> maxFreqDiff;   // MHz, kMinMaxFreqDiff..kMaxMaxFreqDiff
   bool dryRun = false;              // print, write nothing
+  // Also the lists of the NIT other networks' positions; reads to the end.
+  bool allNetworks = false;
 };
 
 // Prints the satellite line, the entries, the status lines and the file

@@ -54,7 +54,10 @@ int main(int argc, char** argv) {
       "Decodes the first complete NIT (table 0x40 on PID 0x0010) of the stream, removes\n"
       "duplicated entries, prints the satellite line and the entries, and writes the\n"
       "transponder list file of the position. Packets of 188, 192 or 204 bytes; garbage\n"
-      "between them is skipped.");
+      "between them is skipped.\n"
+      "--all-networks reads to the end of the input and also decodes the first complete\n"
+      "NIT other (table 0x41) of each network: one list file per orbital position found,\n"
+      "tables of one position merged; an incomplete table writes nothing.");
   scanCommand->add_option("FILE", scan.input, "the capture (.ts), or - for standard input")->required();
   AddFolderOption(*scanCommand, scan.folder, "where the list file goes (default: the current folder)");
   scanCommand
@@ -64,6 +67,8 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(velq::kMinMaxFreqDiff, velq::kMaxMaxFreqDiff))
       ->option_text("MHZ");
   scanCommand->add_flag("--dry-run", scan.dryRun, "print the entries, write nothing");
+  scanCommand->add_flag("--all-networks", scan.allNetworks,
+                        "also the lists of the other networks' positions (NIT other)");
 
   velq::FetchOptions fetch;
   fetch.site = velq::DownloadSiteBase();

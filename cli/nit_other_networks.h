@@ -1,0 +1,54 @@
+#pragma once
+// velqtp scan --all-networks: the NIT other tables (0x41) of a recording, one
+// per network_id. Sections pass the same splitter checks and collection rules
+// as the NIT actual's; the first complete table of each network is decoded
+// by the same parser, and later sections of that network are ignored, so a
+// version change after completion does not lose the table.
+
+#include <cstdint>
+#include <map>
+#include <span>
+#include <string>
+
+#include "search/nit_parser.h"
+#include "search/nit_table_collector.h"
+#include "search/psi_section_splitter.h"
+#include "search/vector_check_list.h"
+
+namespace velq {
+
+inline constexpr std::uint8_t kNitOtherTableId = 0x41;
+
+struct OtherNetwork {
+  std::uint16_t networkId = 0;
+  bool complete = false;
+  // Filled once complete:
+  std::string name;           // network_name_descriptor, UTF-8; empty without one
+  VectorCheckList list;       // as the parser added them
+  std::string satelliteLine;  // Windows-1252; empty without a valid entry
+  SatPosition position;       // of the table's last descriptor
+};
+
+class NitOtherNetworks {
+ public:
+  NitOtherNetworks();
+  NitOtherNetworks(const NitOtherNetworks&) = delete;
+  NitOtherNetworks& operator=(const NitOtherNetworks&) = delete;
+
+  // One packet's payload of PID 0x0010, its start known from the TS header.
+  void Push(std::span<const std::uint8_t> payload, bool unitStart);
+  // Packets of the PID were lost.
+  void Discontinuity();
+
+  // Every network whose sections came, complete or not, by network_id.
+  const std::map<std::uint16_t, OtherNetwork>& Networks() const { return networks_; }
+
+ private:
+  void OnSection(std::span<const std::uint8_t> section);
+
+  SectionSplitter splitter_;
+  std::map<std::uint16_t, NitTableCollector> collectors_;
+  std::map<std::uint16_t, OtherNetwork> networks_;
+};
+
+}  // namespace velq
