@@ -1,5 +1,5 @@
 """The nginx configuration in docs/ on Debian's nginx: the same answers as velqtp serve, from the files
-that velqtp serve --static writes. Skipped (exit 77) where nginx is not installed."""
+that velqtp serve --static writes. Skipped where nginx is not installed."""
 
 import os
 import re
@@ -61,6 +61,7 @@ class Nginx:
         self.stop()
 
 
+@unittest.skipIf(NGINX is None, "nginx is not installed")
 class NginxSite(unittest.TestCase):
     def test_answers_as_velqtp_serve_does(self):
         with TempFolder() as folder:
@@ -86,7 +87,4 @@ class NginxSite(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    if NGINX is None:
-        print("nginx is not installed: skipped")
-        sys.exit(77)
     unittest.main()
