@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_bytes.h"
-#include "tests/support/nit_builder.h"
+#include "tools/nit_builder/nit_builder.h"
 
 namespace velq::fuzz {
 

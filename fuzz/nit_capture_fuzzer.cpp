@@ -20,7 +20,7 @@
 #include "fuzz/fuzz_check.h"
 #include "search/nit_capture.h"
 #include "search/satellite_descriptor.h"
-#include "tests/support/nit_builder.h"
+#include "tools/nit_builder/nit_builder.h"
 #include "tests/support/recording_nit_sink.h"
 
 namespace velq::fuzz {

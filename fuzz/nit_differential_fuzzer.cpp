@@ -24,7 +24,7 @@
 #include "fuzz/fuzz_check.h"
 #include "search/nit_table_collector.h"
 #include "search/psi_section_splitter.h"
-#include "tests/support/nit_builder.h"
+#include "tools/nit_builder/nit_builder.h"
 
 // libdvbpsi's headers rely on each other in this order.
 // clang-format off

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "fuzz/capture_program.h"
-#include "tests/support/nit_builder.h"
+#include "tools/nit_builder/nit_builder.h"
 
 namespace velq::fuzz {
 namespace {

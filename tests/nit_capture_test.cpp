@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/nit_builder.h"
-#include "tests/support/nit_layouts.h"
+#include "tools/nit_builder/nit_builder.h"
+#include "tools/nit_builder/nit_layouts.h"
 #include "tests/support/recording_nit_sink.h"
 
 namespace velq {

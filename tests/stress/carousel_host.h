@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "search/nit_capture.h"
-#include "tests/support/nit_builder.h"
+#include "tools/nit_builder/nit_builder.h"
 
 namespace velq::stress {
 

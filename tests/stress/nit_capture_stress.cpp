@@ -18,7 +18,7 @@
 #include "tests/stress/carousel_host.h"
 #include "tests/stress/shared_sink.h"
 #include "tests/stress/watchdog.h"
-#include "tests/support/nit_builder.h"
+#include "tools/nit_builder/nit_builder.h"
 
 namespace velq::stress {
 namespace {
