@@ -58,8 +58,14 @@ bool IsEntryTextShape(const std::string& text) {
 }
 
 bool IsSatelliteLineShape(const std::string& line, char separator) {
-  const std::regex shape(std::string("[\\s\\S]* (0|[1-9]\\d{0,2})(\\") + separator + "[1-9])? \xB0[EW]");
-  return std::regex_match(line, shape);
+  static const std::regex point("[\\s\\S]* (0|[1-9]\\d{0,2})(\\.[1-9])? \xB0[EW]");
+  static const std::regex comma("[\\s\\S]* (0|[1-9]\\d{0,2})(,[1-9])? \xB0[EW]");
+  return std::regex_match(line, separator == ',' ? comma : point);
+}
+
+bool IsPositionCodeShape(const std::string& code) {
+  static const std::regex shape("(-?\\d{1,4})?");
+  return std::regex_match(code, shape);
 }
 
 void CheckRun(const RecordingNitSink& sink, const SatPosition& position, char separator,
@@ -72,7 +78,7 @@ void CheckRun(const RecordingNitSink& sink, const SatPosition& position, char se
   for (const std::string& line : sink.SatelliteLines) {
     Require(IsSatelliteLineShape(line, separator), "satellite line shape");
   }
-  Require(std::regex_match(position.SatPositionCode, std::regex("(-?\\d{1,4})?")),
+  Require(IsPositionCodeShape(position.SatPositionCode),
           "position code shape");
   Require(sink.Entries.empty() || !position.SatPositionCode.empty(),
           "an entry always comes with a position code");
