@@ -8,7 +8,7 @@
 
 #include "search/nit_capture.h"
 #include "search/nit_parser.h"
-#include "tests/support/nit_builder.h"
+#include "tools/nit_builder/nit_builder.h"
 
 namespace velq {
 namespace {

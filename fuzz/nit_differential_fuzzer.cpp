@@ -2,29 +2,44 @@
 // libdvbpsi reads the same packets (sections, CRC, versions, tables).
 //
 // An input that starts with the sync byte 0x47 is a recording (the samples
-// are seeds as they are): every table libdvbpsi completes, we complete too,
-// with the same contents. Any other input is a program that builds a random
+// are seeds as they are; after a first byte 0x01, any bytes: 192- and
+// 204-byte packets, junk). velqtp's framer must hand out the same PID 0x0010
+// packets however the file arrives in blocks, keeping a bounded tail, and
+// its scan must find what a capture fed those packets finds; every table
+// libdvbpsi completes, we complete too, with the same contents.
+//
+// Any other input is a program that builds a random
 // layout of random tables: versions that change (some cut short), sections
 // out of order, packed or one per payload, stuffing and NIT other sections,
 // bad CRCs, adaptation fields, lost, repeated and damaged packets. Then, for
 // velqtp's path (the TS header read) and the plug-in's (payloads only):
 // every table we complete is exactly one that was built, and every table
-// libdvbpsi completes, velqtp's path completes as well.
+// libdvbpsi completes, velqtp's path completes as well. The plug-in's
+// capture, fed the payloads in blocks of exactly their size (ASan), ends a
+// search exactly when the plug-in's path completes a table, without a word
+// to the host.
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <map>
+#include <memory>
 #include <set>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "cli/nit_scan.h"
+#include "cli/ts_packet_framer.h"
 #include "cli/ts_payload_reader.h"
 #include "fuzz/fuzz_bytes.h"
 #include "fuzz/fuzz_check.h"
+#include "search/nit_capture.h"
 #include "search/nit_table_collector.h"
 #include "search/psi_section_splitter.h"
-#include "tests/support/nit_builder.h"
+#include "tests/support/recording_nit_sink.h"
+#include "tools/nit_builder/nit_builder.h"
 
 // libdvbpsi's headers rely on each other in this order.
 // clang-format off
@@ -205,24 +220,97 @@ OurTables DecodeAsPlugin(const std::vector<TsPacket>& packets) {
 
 // --- recordings ----------------------------------------------------------------
 
-std::vector<TsPacket> PacketsOf(std::span<const std::uint8_t> file) {
+// Block sizes around the packet sizes and the lock distance: a pipe hands
+// over whatever it has at once.
+std::size_t BlockSize(std::size_t step, std::uint8_t seed) {
+  static constexpr std::array<std::size_t, 8> kSizes = {1, 7, 187, 188, 192, 204, 611, 1500};
+  return kSizes[(seed + step * (1 + (seed >> 3))) % kSizes.size()];
+}
+
+TsPacketFramer::PacketHandler Collect(std::vector<TsPacket>& packets) {
+  return [&packets](const std::uint8_t* packet) {
+    Require(packet[0] == kTsSyncByte && ((packet[1] & 0x1F) << 8 | packet[2]) == kNitPacketPid,
+            "framer: only PID 0x0010 packets");
+    TsPacket copy;
+    std::memcpy(copy.data(), packet, copy.size());  // reads all 188 bytes for ASan
+    packets.push_back(copy);
+    return true;
+  };
+}
+
+// The caller's side of Frame(): the undone tail goes in again at the front
+// of the next call, each call on a block of exactly its size.
+std::vector<TsPacket> FrameInBlocks(std::span<const std::uint8_t> file, std::uint8_t seed) {
   std::vector<TsPacket> packets;
-  for (std::size_t at = 0; at + 188 <= file.size(); at += 188) {
-    if (file[at] != 0x47 || ((file[at + 1] & 0x1F) << 8 | file[at + 2]) != kNitPid) continue;
-    TsPacket packet;
-    std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(at), 188, packet.begin());
-    packets.push_back(packet);
+  TsPacketFramer framer(kNitPacketPid, Collect(packets));
+  std::vector<std::uint8_t> tail;
+  for (std::size_t next = 0, step = 0, count = 1; count > 0; next += count, ++step) {
+    count = std::min(BlockSize(step, seed), file.size() - next);
+    std::vector<std::uint8_t> block(tail);
+    block.insert(block.end(), file.begin() + next, file.begin() + next + count);
+    const std::size_t done = framer.Frame(block.data(), block.size(), count == 0);
+    Require(done <= block.size(), "framer: done with no more than it was given");
+    Require(count == 0 || block.size() - done <= kTsFramerMaxTail, "framer: the tail stays bounded");
+    tail.assign(block.begin() + done, block.end());
   }
   return packets;
 }
 
+class NoFilterHost : public NitFilterHost {
+ public:
+  void SendStartFilter() override {}
+  void SendStopFilter() override {}
+};
+
+// velqtp's scan, reading in blocks, finds what a search over the framed
+// packets finds.
+void CheckScan(std::span<const std::uint8_t> file, std::uint8_t seed, const std::vector<TsPacket>& packets) {
+  std::size_t next = 0, step = 0;
+  const NitScanResult scan = ScanForNit([&](std::uint8_t* buffer, std::size_t capacity) {
+    const std::size_t count = std::min({capacity, file.size() - next, BlockSize(step++, seed)});
+    std::memcpy(buffer, file.data() + next, count);
+    next += count;
+    return count;
+  });
+  NoFilterHost host;
+  RecordingNitSink sink;
+  NitCapture capture(host, sink, '.');
+  capture.StartSearch();
+  TsPayloadReader reader;
+  for (std::size_t i = 0; i < packets.size() && !capture.SearchDone(); ++i) {
+    const TsPidPayload payload = reader.Read(packets[i].data());
+    if (payload.afterGap) capture.Discontinuity();
+    capture.Deliver(static_cast<std::int32_t>(payload.bytes.size()), payload.bytes.data(),
+                    payload.unitStart ? PayloadStart::kUnitStart : PayloadStart::kContinuation);
+  }
+  Require(scan.tableParsed == capture.SearchDone(), "scan: the table is found");
+  // The list keeps its entries sorted: compare them as sorted lists.
+  std::vector<std::string> listed, expected = sink.Entries;
+  for (const VectorCheckList::Entry& entry : scan.list.entries()) listed.push_back(entry.text);
+  std::sort(listed.begin(), listed.end());
+  std::sort(expected.begin(), expected.end());
+  Require(listed == expected, "scan: the entries of the table");
+  Require(scan.satelliteLine == (sink.SatelliteLines.empty() ? "" : sink.SatelliteLines.back()),
+          "scan: the satellite line");
+  Require(scan.position.SatPositionCode == capture.Position().SatPositionCode, "scan: the position code");
+}
+
 void CheckRecording(std::span<const std::uint8_t> file) {
-  const std::vector<TsPacket> packets = PacketsOf(file);
-  const OurTables ours = DecodeAsVelqtp(packets);
+  const std::uint8_t seed = static_cast<std::uint8_t>(file.size());
+  const std::vector<TsPacket> packets = FrameInBlocks(file, seed);
+  Require(packets == FrameInBlocks(file, static_cast<std::uint8_t>(seed + 1)), "framer: same packets in any blocks");
+  CheckScan(file, seed, packets);
+  // Against libdvbpsi: the PID 0x0010 packets in their 188-byte places.
+  std::vector<TsPacket> aligned;
+  for (std::size_t at = 0; at + 188 <= file.size(); at += 188) {
+    if (file[at] != 0x47 || ((file[at + 1] & 0x1F) << 8 | file[at + 2]) != kNitPid) continue;
+    std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(at), 188, aligned.emplace_back().begin());
+  }
+  const OurTables ours = DecodeAsVelqtp(aligned);
   // Tables of two networks interleaved: we take one network at a time,
   // libdvbpsi each in parallel, so completions may differ.
   if (ours.NetworkIds.size() > 1) return;
-  for (const Table& theirs : DecodeWithDvbpsi(packets)) {
+  for (const Table& theirs : DecodeWithDvbpsi(aligned)) {
     const bool found = std::any_of(ours.Tables.begin(), ours.Tables.end(),
                                    [&](const Sections& s) { return TableOfSections(s) == theirs; });
     Require(found, "recording: every table libdvbpsi completes, we complete the same");
@@ -316,13 +404,40 @@ void RequireBuilt(const OurTables& ours, const Built& built, const char* invaria
   }
 }
 
+class CountingHost : public NitFilterHost {
+ public:
+  void SendStartFilter() override { ++Calls; }
+  void SendStopFilter() override { ++Calls; }
+  int Calls = 0;
+};
+
+void CheckCapture(const std::vector<TsPacket>& packets, bool tableComplete) {
+  CountingHost host;
+  RecordingNitSink sink;
+  NitCapture capture(host, sink, '.');
+  capture.StartSearch();
+  const int calls = host.Calls;
+  for (const TsPacket& packet : packets) {
+    const Bytes payload = PacketPayload(packet);
+    const auto exact = std::make_unique<std::uint8_t[]>(payload.size());
+    std::copy(payload.begin(), payload.end(), exact.get());
+    capture.Deliver(static_cast<std::int32_t>(payload.size()), exact.get());
+  }
+  Require(host.Calls == calls, "capture: a delivery never calls the host");
+  Require(capture.SearchDone() == tableComplete, "capture: the search ends with the first complete table");
+}
+
 void CheckLayout(FuzzBytes& in) {
   const Built built = BuildLayout(in);
   const OurTables velqtp = DecodeAsVelqtp(built.Packets);
   RequireBuilt(velqtp, built, "velqtp: every complete table is one that was built");
   const bool adaptation = std::any_of(built.Packets.begin(), built.Packets.end(),
                                       [](const TsPacket& p) { return (p[3] & 0x20) != 0; });
-  if (!adaptation) RequireBuilt(DecodeAsPlugin(built.Packets), built, "plug-in: every complete table is one that was built");
+  if (!adaptation) {
+    const OurTables plugin = DecodeAsPlugin(built.Packets);
+    RequireBuilt(plugin, built, "plug-in: every complete table is one that was built");
+    CheckCapture(built.Packets, !plugin.Tables.empty());
+  }
 
   std::set<std::uint8_t> ourVersions;
   for (const Sections& table : velqtp.Tables) ourVersions.insert(static_cast<std::uint8_t>(table[0][5] >> 1 & 0x1F));
@@ -341,6 +456,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace velq::fuzz;
   if (size > 0 && data[0] == 0x47) {
     CheckRecording({data, size});
+  } else if (size > 0 && data[0] == 0x01) {
+    CheckRecording({data + 1, size - 1});
   } else {
     FuzzBytes in({data, size});
     if (size > 0) in.Byte();

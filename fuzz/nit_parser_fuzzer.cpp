@@ -5,12 +5,12 @@
 // change no entry.
 
 #include <algorithm>
+#include <regex>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
 
-#include "fuzz/entry_shape.h"
 #include "fuzz/fuzz_check.h"
 #include "search/nit_parser.h"
 #include "search/satellite_descriptor.h"
@@ -44,6 +44,30 @@ std::vector<NitSectionBytes> CutIntoSections(std::span<const std::uint8_t> bytes
   return sections;
 }
 
+// The shapes the search window reads frequency and polarisation back from
+// by character position, and the list file stores as they are: frequency
+// 1..12799 MHz, symbol rate 1..30000 ksymbol/s; "<name> 19.2 \xB0E"; codes
+// of four digits at most.
+bool IsEntryTextShape(const std::string& text) {
+  static const std::regex shape(
+      "(\\d{5}),(H|V|left|right),(\\d{5})(,(12|23|34|56|78|89|35|45|910))?,DVB-S2?,(Auto|QPSK|8PSK|16-QAM)");
+  std::smatch m;
+  if (!std::regex_match(text, m, shape)) return false;
+  const int frequency = std::stoi(m[1]), symbolRate = std::stoi(m[3]);
+  return frequency > 0 && frequency < 12800 && symbolRate > 0 && symbolRate <= 30000;
+}
+
+bool IsSatelliteLineShape(const std::string& line, char separator) {
+  static const std::regex point("[\\s\\S]* (0|[1-9]\\d{0,2})(\\.[1-9])? \xB0[EW]");
+  static const std::regex comma("[\\s\\S]* (0|[1-9]\\d{0,2})(,[1-9])? \xB0[EW]");
+  return std::regex_match(line, separator == ',' ? comma : point);
+}
+
+bool IsPositionCodeShape(const std::string& code) {
+  static const std::regex shape("(-?\\d{1,4})?");
+  return std::regex_match(code, shape);
+}
+
 void CheckRun(const RecordingNitSink& sink, const SatPosition& position, char separator,
               std::size_t candidates) {
   Require(sink.Entries.size() <= candidates, "at most one entry per candidate");
@@ -54,7 +78,7 @@ void CheckRun(const RecordingNitSink& sink, const SatPosition& position, char se
   for (const std::string& line : sink.SatelliteLines) {
     Require(IsSatelliteLineShape(line, separator), "satellite line shape");
   }
-  Require(position.SatPositionCode.empty() || IsPositionCodeShape(position.SatPositionCode),
+  Require(IsPositionCodeShape(position.SatPositionCode),
           "position code shape");
   Require(sink.Entries.empty() || !position.SatPositionCode.empty(),
           "an entry always comes with a position code");

@@ -1,4 +1,4 @@
-#include "tests/support/nit_builder.h"
+#include "tools/nit_builder/nit_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <map>
 #include <string_view>
 
-#include "tests/support/crc32.h"
-#include "tests/support/nit_layouts.h"
+#include "tools/nit_builder/crc32.h"
+#include "tools/nit_builder/nit_layouts.h"
 
 namespace velq {
 namespace {

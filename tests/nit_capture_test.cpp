@@ -3,17 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <future>
 #include <limits>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "tests/support/nit_builder.h"
-#include "tests/support/nit_layouts.h"
+#include "tools/nit_builder/nit_builder.h"
+#include "tools/nit_builder/nit_layouts.h"
 #include "tests/support/recording_nit_sink.h"
 
 namespace velq {
@@ -189,53 +187,6 @@ TEST(NitCapture, StartAndStopSearchTalkToTheHostWithoutHoldingTheLock) {
   DeliverAsHost(run.Capture, {layout.Packets.begin() + 3, layout.Packets.begin() + 6});
   EXPECT_FALSE(run.Capture.SearchDone());
   EXPECT_TRUE(run.Sink.Entries.empty());
-}
-
-// Like a real host: delivers from a thread of its own, and answers a stop by
-// joining that thread.
-class ThreadedHost : public NitFilterHost {
- public:
-  explicit ThreadedHost(std::vector<TsPacket> packets) : packets_(std::move(packets)) {}
-  ~ThreadedHost() override { Join(); }
-  NitCapture* Capture = nullptr;
-
-  void SendStartFilter() override {
-    Join();
-    running_ = true;
-    thread_ = std::thread([this] {
-      for (std::size_t i = 0; running_; ++i) Capture->Deliver(184, packets_[i % packets_.size()].data() + 4);
-    });
-  }
-  void SendStopFilter() override { Join(); }
-
- private:
-  void Join() {
-    running_ = false;
-    if (thread_.joinable()) thread_.join();
-  }
-  std::vector<TsPacket> packets_;
-  std::atomic<bool> running_{false};
-  std::thread thread_;
-};
-
-TEST(NitCapture, SearchesAgainstAHostDeliveringOnItsOwnThread) {
-  const NitLayout layout = BuildNitLayouts()[1];
-  ThreadedHost host(layout.Packets);
-  RecordingNitSink sink;
-  NitCapture capture(host, sink, '.');
-  host.Capture = &capture;
-
-  for (std::size_t round = 1; round <= 4; ++round) {
-    capture.StartSearch();  // stops the running delivery thread first
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!capture.SearchDone() && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_TRUE(capture.SearchDone()) << "round " << round;
-    if (round % 2 == 0) capture.StopNitFilter();
-    EXPECT_EQ(sink.Entries.size(), round * layout.Expected.size());
-  }
-  capture.StopSearch();
 }
 
 }  // namespace

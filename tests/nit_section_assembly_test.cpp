@@ -11,8 +11,8 @@
 
 #include "search/nit_table_collector.h"
 #include "search/psi_section_splitter.h"
-#include "tests/support/crc32.h"
-#include "tests/support/nit_builder.h"
+#include "tools/nit_builder/crc32.h"
+#include "tools/nit_builder/nit_builder.h"
 
 namespace velq {
 namespace {

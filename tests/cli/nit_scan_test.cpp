@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tests/support/nit_builder.h"
+#include "tools/nit_builder/nit_builder.h"
 
 namespace velq {
 namespace {

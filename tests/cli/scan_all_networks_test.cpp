@@ -13,7 +13,7 @@
 
 #include "cli/scan_command.h"
 #include "lists/transponder_list_reader.h"
-#include "tests/support/nit_builder.h"
+#include "tools/nit_builder/nit_builder.h"
 #include "tests/support/test_files.h"
 
 namespace velq {

@@ -1,4 +1,5 @@
-"""Captures that make_sample_ts builds from small channel lists, scanned by velqtp."""
+"""make_sample_ts itself: where it takes the position from, and the same bytes for the same arguments.
+Entries, Max Freq Diff and channel lists are tested in the unit tests and test_lists.py."""
 
 import unittest
 
@@ -14,27 +15,6 @@ def scan(capture, *args):
 
 
 class ChannelsBecomeEntries(unittest.TestCase):
-    def test_every_field_of_the_entry(self):
-        channels = channel_list(
-            (11727500, "VERTICAL", 27500000, "DVBS", "INNER_FEC = 3/4"),
-            (3840000, "RIGHT", 6111000, "DVBS", "INNER_FEC = 7/8"),
-            (12188000, "HORIZONTAL", 27500000, "DVBS2", "INNER_FEC = 2/3", "MODULATION = PSK/8"),
-            (10964000, "LEFT", 22000000, "DVBS2", "INNER_FEC = AUTO", "MODULATION = APSK/16"),
-            (19700000, "HORIZONTAL", 27500000, "DVBS2", "INNER_FEC = 3/4"),  # Ka band: no entry
-            (11000000, "VERTICAL", 30001000, "DVBS", "INNER_FEC = 3/4"),    # symbol rate too high
-            (474000000, "HORIZONTAL", 0, "DVBT"),                           # not a satellite channel
-        )
-        with TempFolder() as folder:
-            result = scan(make_stream(folder, "Test-19.2E", channels))
-        self.assertEqual(entries_of(result.stdout), [
-            "03840,right,06111,78,DVB-S,QPSK",
-            "10964,left,22000,DVB-S2,Auto",
-            "11727,V,27500,34,DVB-S,QPSK",
-            "12188,H,27500,23,DVB-S2,8PSK",
-        ])
-        self.assertEqual(lines(result.stdout)[0], "Astra 1F/1G/1H/1KR/1L (19,2\u00b0E) 19.2 \u00b0E")
-        self.assertEqual(lines(result.stdout)[-1], "Not written (dry run): 0192.ini")
-
     def test_position_from_the_option_or_the_file_name(self):
         channels = channel_list((11727000, "VERTICAL", 27500000))
         cases = [("Thor-5-0.8W", [], "3592.ini"), ("list", ["--position", "30W"], "3300.ini"),
@@ -48,28 +28,6 @@ class ChannelsBecomeEntries(unittest.TestCase):
             made = run(MAKE_SAMPLE_TS, folder / "list", folder / "out.ts")
             self.assertEqual(made.returncode, 2)
             self.assertIn("give --position", made.stderr.decode())
-
-
-class MaxFreqDiff(unittest.TestCase):
-    def test_neighbours_within_the_difference_on_one_polarisation_go(self):
-        channels = channel_list(*[(mhz * 1000, pol, 27500000) for mhz, pol in [
-            (11000, "HORIZONTAL"), (11004, "HORIZONTAL"), (11008, "HORIZONTAL"), (11010, "VERTICAL"),
-            (11020, "HORIZONTAL"), (11026, "HORIZONTAL")]])
-        cases = {
-            # Each entry is compared with the one before it, gone or not.
-            "1": ["11000,H", "11004,H", "11008,H", "11010,V", "11020,H", "11026,H"],
-            "4": ["11000,H", "11010,V", "11020,H", "11026,H"],
-            "5": ["11000,H", "11010,V", "11020,H", "11026,H"],
-            "6": ["11000,H", "11010,V", "11020,H"],
-            "20": ["11000,H", "11010,V", "11020,H"],
-        }
-        with TempFolder() as folder:
-            capture = make_stream(folder, "Test-13.0E", channels)
-            for difference, kept in cases.items():
-                with self.subTest(difference=difference):
-                    result = scan(capture, "--max-freq-diff", difference)
-                    self.assertEqual([e[:7] for e in entries_of(result.stdout)], kept)
-                    self.assertIn("Found %d TP(s) in total" % len(kept), lines(result.stdout))
 
 
 class CaptureShape(unittest.TestCase):

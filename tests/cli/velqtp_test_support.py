@@ -104,7 +104,7 @@ class TestSite:
     @staticmethod
     def list_bytes(pos):
         """What the site answers for a position that it does not fail."""
-        return http_test_server.list_body(pos, http_test_server.position_code(pos), 0)
+        return http_test_server.list_body(pos, http_test_server.position_code(pos))
 
     def stop(self):
         if self.process.poll() is None:

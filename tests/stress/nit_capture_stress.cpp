@@ -1,24 +1,29 @@
 // The capture under two threads, built with ThreadSanitizer: a host thread
 // delivers a NIT carousel as fast as it can while this thread starts, stops
-// and clears searches and reads the results, thousands of times. It checks
-// that no table is lost or listed twice: at most one parse per search, and
-// exactly one once the table has been delivered whole after the start.
-// TSan reports races and lock-order problems; the watchdog ends a deadlock.
+// and clears searches and reads the results, thousands of times. No table
+// may be lost or listed twice: at most one parse per search, exactly one
+// once the table has been delivered whole after the start. TSan reports
+// races (a missing lock); the watchdog ends a deadlock (a host call made
+// while the capture holds its lock, against a host whose stop waits for the
+// delivery under way).
 //
 // usage: velq_nit_capture_stress [searches per host] [stall seconds]
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
+#include <utility>
 #include <thread>
 #include <vector>
 
 #include "search/nit_capture.h"
 #include "search/satellite_descriptor.h"
-#include "tests/stress/carousel_host.h"
-#include "tests/stress/shared_sink.h"
-#include "tests/stress/watchdog.h"
-#include "tests/support/nit_builder.h"
+#include "tools/nit_builder/nit_builder.h"
 
 namespace velq::stress {
 namespace {
@@ -29,151 +34,183 @@ void Require(bool holds, const char* what) {
   std::abort();
 }
 
-struct Carousel {
-  std::vector<TsPayload> payloads;
-  std::vector<std::string> entries;  // what one parse of it lists
+// Ends a stuck run with the step it hangs in; not a timing check: a slow
+// machine only has to make some progress within the limit.
+std::atomic<const char*> step{"starting"};
+std::atomic<std::uint64_t> progress{0};
+void Progress(const char* what) {
+  step.store(what);
+  progress.fetch_add(1);
+}
+void StartWatchdog(long stallSeconds) {
+  std::thread([stallSeconds] {
+    for (std::uint64_t seen = ~0ull;; seen = progress.load()) {
+      std::this_thread::sleep_for(std::chrono::seconds(stallSeconds));
+      if (progress.load() != seen) continue;
+      std::fprintf(stderr, "watchdog: no progress for %ld s, stuck in: %s (deadlock?)\n", stallSeconds, step.load());
+      std::abort();
+    }
+  }).detach();
+}
+
+// The search window's list: the parser adds on the host's thread, this
+// thread reads and clears; `added` counts every entry ever added.
+struct SharedSink : NitEntrySink {
+  void AddCheckedEntry(const std::string& text) override {
+    std::lock_guard lock(mutex);
+    entries.push_back(text);
+    ++added;
+  }
+  void SetSatelliteLine(const std::string&) override {}
+  template <typename F> auto Locked(F f) {
+    std::lock_guard lock(mutex);
+    return f();
+  }
+  std::mutex mutex;
+  std::vector<std::string> entries;
+  std::uint64_t added = 0;
 };
 
-// Ten sections, so a table takes ten deliveries and a stop can fall
-// anywhere inside it.
-Carousel MakeCarousel() {
-  NitTable table{.NetworkName = "Velq Stress", .TranspondersPerSection = 6};
-  for (std::uint32_t i = 0; i < 60; ++i) {
-    table.Transponders.push_back({.FrequencyKhz = 10700000 + 20000 * i,
-                                  .PositionTenths = 192,
-                                  .polarisation = static_cast<Polarisation>(i % 2),
-                                  .SymbolRate = 27500000});
+// One thread delivers the table again and again. A pausing host's stop
+// returns once that thread is parked between two payloads, as a real host
+// closes its filter; the worst host never stops delivering.
+class CarouselHost : public NitFilterHost {
+ public:
+  CarouselHost(const std::vector<TsPayload>& table, bool pauses) : table_(table), pauses_(pauses), running_(!pauses) {}
+  void Attach(NitCapture& capture) {
+    thread_ = std::thread([this, &capture] {
+      for (std::int64_t cycle = 0;; ++cycle) {
+        cyclesBegun = cycle + 1;
+        for (const TsPayload& payload : table_) {
+          {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return running_ || quit_; });
+            if (quit_) return;
+            delivering_ = true;
+          }
+          capture.Deliver(static_cast<std::int32_t>(payload.size()), payload.data());
+          ++deliveries;
+          Set(delivering_, false);
+        }
+        lastCompleted = cycle;
+      }
+    });
   }
-  Carousel carousel{SectionsToPayloads(BuildNitSections(table)), {}};
-  for (const Transponder& t : table.Transponders) {
-    const auto bytes = EncodeSatelliteDescriptor(t);
-    carousel.entries.push_back(*DecodeEntryText(SatelliteDescriptorBytes(bytes)));
+  void SendStartFilter() override { Set(running_, true); }
+  void SendStopFilter() override {
+    if (!pauses_) return;
+    std::unique_lock lock(mutex_);
+    running_ = false;
+    changed_.wait(lock, [this] { return !delivering_; });
   }
-  return carousel;
-}
+  // Needed before the capture goes: this host would deliver into it.
+  void Shutdown() {
+    Set(quit_, true);
+    thread_.join();
+  }
+  std::atomic<std::uint64_t> deliveries{0};
+  std::atomic<std::int64_t> cyclesBegun{0}, lastCompleted{-1};
+
+ private:
+  void Set(bool& flag, bool value) {
+    {
+      std::lock_guard lock(mutex_);
+      flag = value;
+    }
+    changed_.notify_all();
+  }
+  const std::vector<TsPayload>& table_;
+  const bool pauses_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool running_, delivering_ = false, quit_ = false;
+  std::thread thread_;
+};
 
 struct Figures {
-  std::uint64_t searches = 0;
-  std::uint64_t deliveries = 0;
-  std::uint64_t parses = 0;
-  std::uint64_t wholeTableChecks = 0;  // searches that waited for their table
-  std::uint64_t stops = 0;             // searches stopped, parsed or not
-  std::uint64_t reads = 0;             // snapshots of the results taken
+  std::uint64_t searches = 0, deliveries = 0, parses = 0, waited = 0, stops = 0;
 };
 
-// What the search window reads while the host delivers.
-void ReadResults(const NitCapture& capture, const SharedSink& sink, std::uint64_t turn,
-                 Figures& figures) {
-  const SatPosition position = capture.Position();
-  Require(position.SatPositionCode.empty() || position.SatPositionCode == "0192",
-          "the position is the carousel's or none yet");
-  if (turn % 8 == 0) (void)capture.SearchDone();
-  if (turn % 8 == 4) (void)sink.Entries();
-  ++figures.reads;
-}
+enum class Ending { WaitForTable, StopAtOnce, ClearThenWait, StopAfterAWhile };
 
-enum class Ending { WaitForTable, ClearThenWait, StopAtOnce, StopAfterAWhile };
-
-void RunSearch(NitCapture& capture, CarouselHost& host, SharedSink& sink,
-               const Carousel& carousel, Ending ending, std::uint64_t turn, Watchdog& watchdog,
-               Figures& figures) {
-  const std::uint64_t addedBefore = sink.Added();
-  watchdog.Progress("Start Search");
-  capture.StartSearch();
-  // Every pass that begins from here on is delivered whole after the start.
-  const std::int64_t firstWholeCycle = host.CyclesBegun();
-
-  const bool waits = ending == Ending::WaitForTable || ending == Ending::ClearThenWait;
-  if (ending == Ending::ClearThenWait) sink.Clear();
-  if (waits) {
-    watchdog.Progress("waiting for a whole table");
-    while (host.LastCompletedCycle() < firstWholeCycle) {
-      ReadResults(capture, sink, turn++, figures);
-      std::this_thread::yield();
-    }
-    Require(capture.SearchDone(), "a table delivered whole after the start is parsed");
-    ++figures.wholeTableChecks;
-    watchdog.Progress("closing the filter after the parse");
-    capture.StopNitFilter();  // as the window's timer does once it sees SearchDone
-  } else {
-    for (std::uint64_t polls = ending == Ending::StopAtOnce ? 0 : turn % 23; polls > 0; --polls) {
-      ReadResults(capture, sink, turn++, figures);
-      std::this_thread::yield();
-    }
-    watchdog.Progress("Stop Search");
-    capture.StopSearch();
-    ++figures.stops;
-  }
-  Require(capture.SearchDone(), "no search waits after its end");
-
-  // Nothing is parsed while no search waits, so the count is final here.
-  const std::uint64_t added = sink.Added() - addedBefore;
-  Require(added % carousel.entries.size() == 0, "a parse lists the whole table");
-  const std::uint64_t parses = added / carousel.entries.size();
-  Require(parses <= 1, "at most one parse per search");
-  Require(!waits || parses == 1, "the search that waited for its table parsed it once");
-  if (ending == Ending::WaitForTable) {
-    const std::vector<std::string> listed = sink.Entries();
-    Require(std::vector<std::string>(listed.end() - static_cast<std::ptrdiff_t>(
-                                                        carousel.entries.size()),
-                                     listed.end()) == carousel.entries,
-            "the parse lists the table's entries in order");
-  }
-  figures.parses += parses;
-  ++figures.searches;
-}
-
-Figures RunSearches(const Carousel& carousel, StopBehaviour behaviour, std::uint64_t searches,
-                    Watchdog& watchdog) {
-  Figures figures;
+void RunSearches(const std::vector<TsPayload>& table, const std::vector<std::string>& entries, bool pauses,
+                 std::uint64_t searches, Figures& figures) {
   SharedSink sink;
-  CarouselHost host(carousel.payloads, behaviour);
+  CarouselHost host(table, pauses);
   NitCapture capture(host, sink, '.');
   host.Attach(capture);
-  constexpr Ending kEndings[] = {Ending::WaitForTable, Ending::StopAtOnce, Ending::ClearThenWait,
-                                 Ending::StopAfterAWhile};
-  for (std::uint64_t i = 0; i < searches; ++i) {
-    RunSearch(capture, host, sink, carousel, kEndings[i % 4], i, watchdog, figures);
-    if (i % 64 == 63) sink.Clear();  // keep the list from growing without end
+  auto readResults = [&](std::uint64_t turn) {  // what the search window reads meanwhile
+    const std::string code = capture.Position().SatPositionCode;
+    Require(code.empty() || code == "0192", "the position is the carousel's or none yet");
+    if (turn % 2) (void)sink.Locked([&] { return sink.entries.size(); });
+    std::this_thread::yield();
+  };
+  for (std::uint64_t turn = 0; turn < searches; ++turn) {
+    const Ending ending = static_cast<Ending>(turn % 4);
+    const std::uint64_t addedBefore = sink.Locked([&] { return sink.added; });
+    Progress("Start Search");
+    capture.StartSearch();
+    const std::int64_t firstWholeCycle = host.cyclesBegun;  // every pass from here on is whole
+    const bool waits = ending == Ending::WaitForTable || ending == Ending::ClearThenWait;
+    if (ending == Ending::ClearThenWait) sink.Locked([&] { sink.entries.clear(); });
+    if (waits) {
+      Progress("waiting for a whole table");
+      while (host.lastCompleted < firstWholeCycle) readResults(turn);
+      Require(capture.SearchDone(), "a table delivered whole after the start is parsed");
+      ++figures.waited;
+      Progress("closing the filter after the parse");
+      capture.StopNitFilter();  // as the window's timer does once it sees SearchDone
+    } else {
+      for (std::uint64_t polls = ending == Ending::StopAtOnce ? 0 : turn % 23; polls > 0; --polls) readResults(turn);
+      Progress("Stop Search");
+      capture.StopSearch();
+      ++figures.stops;
+    }
+    Require(capture.SearchDone(), "no search waits after its end");
+    // Nothing is parsed while no search waits, so the count is final here.
+    const auto [added, listed] = sink.Locked([&] { return std::pair(sink.added - addedBefore, sink.entries); });
+    Require(added % entries.size() == 0 && added / entries.size() <= 1, "at most one parse per search");
+    Require(!waits || added == entries.size(), "the search that waited for its table parsed it once");
+    Require(ending != Ending::WaitForTable ||
+                std::equal(entries.begin(), entries.end(), listed.end() - static_cast<std::ptrdiff_t>(entries.size())),
+            "the parse lists the table's entries in order");
+    figures.parses += added / entries.size();
+    ++figures.searches;
+    if (turn % 64 == 63) sink.Locked([&] { sink.entries.clear(); });  // keep the list from growing without end
   }
-  watchdog.Progress("host shutdown");
-  host.Shutdown();  // a host that never stops would deliver into a capture that is gone
-  figures.deliveries = host.Deliveries();
-  return figures;
-}
-
-void Print(const char* host, const Figures& f) {
-  std::printf(
-      "%s: %llu searches, %llu deliveries, %llu parses, %llu waited for their table, "
-      "%llu stopped, %llu result reads\n",
-      host, static_cast<unsigned long long>(f.searches),
-      static_cast<unsigned long long>(f.deliveries), static_cast<unsigned long long>(f.parses),
-      static_cast<unsigned long long>(f.wholeTableChecks),
-      static_cast<unsigned long long>(f.stops), static_cast<unsigned long long>(f.reads));
+  Progress("host shutdown");
+  host.Shutdown();
+  figures.deliveries += host.deliveries;
 }
 
 }  // namespace
 }  // namespace velq::stress
 
 int main(int argc, char** argv) {
+  using namespace velq;
   using namespace velq::stress;
   const std::uint64_t searches = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 2000;
-  const long stallSeconds = argc > 2 ? std::strtol(argv[2], nullptr, 10) : 60;
+  StartWatchdog(argc > 2 ? std::strtol(argv[2], nullptr, 10) : 60);
 
-  Watchdog watchdog{std::chrono::seconds(stallSeconds)};
-  const Carousel carousel = MakeCarousel();
-  const Figures pausing = RunSearches(carousel, StopBehaviour::PausesDelivery, searches, watchdog);
-  Print("host that pauses on stop", pausing);
-  const Figures endless = RunSearches(carousel, StopBehaviour::KeepsDelivering, searches, watchdog);
-  Print("host that never stops", endless);
+  // Ten sections, so a table takes ten deliveries and a stop can fall
+  // anywhere inside it.
+  NitTable table{.NetworkName = "Velq Stress", .TranspondersPerSection = 6};
+  std::vector<std::string> entries;
+  for (std::uint32_t i = 0; i < 60; ++i) {
+    table.Transponders.push_back({.FrequencyKhz = 10700000 + 20000 * i, .PositionTenths = 192,
+                                  .polarisation = static_cast<Polarisation>(i % 2), .SymbolRate = 27500000});
+    const auto bytes = EncodeSatelliteDescriptor(table.Transponders.back());
+    entries.push_back(*DecodeEntryText(SatelliteDescriptorBytes(bytes)));
+  }
+  const std::vector<TsPayload> payloads = SectionsToPayloads(BuildNitSections(table));
 
-  // For the reliability table.
+  Figures f;
+  RunSearches(payloads, entries, true, searches, f);   // a host that pauses on stop
+  RunSearches(payloads, entries, false, searches, f);  // a host that never stops
   std::printf("stress_searches=%llu\nstress_deliveries=%llu\nstress_parses=%llu\n"
               "stress_whole_table_checks=%llu\nstress_stops=%llu\n",
-              static_cast<unsigned long long>(pausing.searches + endless.searches),
-              static_cast<unsigned long long>(pausing.deliveries + endless.deliveries),
-              static_cast<unsigned long long>(pausing.parses + endless.parses),
-              static_cast<unsigned long long>(pausing.wholeTableChecks + endless.wholeTableChecks),
-              static_cast<unsigned long long>(pausing.stops + endless.stops));
+              static_cast<unsigned long long>(f.searches), static_cast<unsigned long long>(f.deliveries),
+              static_cast<unsigned long long>(f.parses), static_cast<unsigned long long>(f.waited),
+              static_cast<unsigned long long>(f.stops));
   return 0;
 }

@@ -9,9 +9,8 @@ Example:
   http_test_server.py --port-file port.txt --log requests.log \\
       --fail 39.0E=404 --fail 7.0W=cut --max-seconds 120
 
-The chosen port is written to --port-file (complete when the file appears)
-and printed as "PORT <n>" on standard output. The server stops on SIGTERM or
-SIGINT, and by itself after --max-seconds.
+The chosen port is written to --port-file (complete when the file appears).
+The server stops on SIGTERM or SIGINT, and by itself after --max-seconds.
 
 With --write-lists DIR it serves nothing: it writes the list it would send
 for each --pos into DIR under the position's code (13.0E: 0130.ini), for a
@@ -30,15 +29,11 @@ import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import parse_qs, urlsplit
 
-FAILURE_MODES = {
-    "404": "answer 404 Not Found",
-    "500": "answer 500 Internal Server Error",
-    "reset": "reset the connection without answering",
-    "stall": "answer nothing for --stall-seconds, then close",
-    "cut": "announce the whole body but send only half of it, then close",
-}
+# 404 and 500 answer so; reset resets the connection unanswered; stall answers
+# nothing for --stall-seconds, then closes; cut announces the whole body, sends
+# half of it and closes.
+FAILURE_MODES = ("404", "500", "reset", "stall", "cut")
 POS_PATTERN = re.compile(r"^(\d{1,3})\.(\d)([EW])$")
-MAX_STALL_SECONDS = 60
 
 
 def position_code(pos):
@@ -53,7 +48,7 @@ def position_code(pos):
     return "%04d" % code
 
 
-def list_body(pos, code, extra_bytes):
+def list_body(pos, code):
     """A transponder list for POS; the entries vary with the code."""
     n = int(code)
     lines = [
@@ -66,14 +61,7 @@ def list_body(pos, code, extra_bytes):
         "1=%05d,H,27500,34,DVB-S,QPSK" % (10700 + n % 1000),
         "2=%05d,V,22000,56,DVB-S2,8PSK" % (11700 + n % 1000),
     ]
-    body = ("\r\n".join(lines) + "\r\n").encode("cp1252")
-    # Padding as comment lines, so large bodies arrive in several reads.
-    while extra_bytes > 0:
-        chunk = min(extra_bytes, 78)
-        line = b";" + b"x" * max(chunk - 3, 0) + b"\r\n"
-        body += line[:chunk]
-        extra_bytes -= chunk
-    return body
+    return ("\r\n".join(lines) + "\r\n").encode("cp1252")
 
 
 class SiteHandler(BaseHTTPRequestHandler):
@@ -95,7 +83,7 @@ class SiteHandler(BaseHTTPRequestHandler):
             return self.answer(400, b"Bad position\r\n")
 
         mode = self.server.failures.get(pos)
-        body = list_body(pos, code, self.server.extra_bytes)
+        body = list_body(pos, code)
         if mode == "404":
             self.answer(404, b"Not found\r\n")
         elif mode == "500":
@@ -112,10 +100,6 @@ class SiteHandler(BaseHTTPRequestHandler):
             self.close_connection = True
         else:
             self.answer(200, body)
-
-    def do_HEAD(self):
-        self.server.log_request_line(self.requestline)
-        self.send_headers(405, 0)
 
     def send_headers(self, status, length):
         self.send_response(status)
@@ -140,17 +124,14 @@ class SiteHandler(BaseHTTPRequestHandler):
 class SiteServer(ThreadingHTTPServer):
     daemon_threads = True  # a stalled handler must not hold up the exit
 
-    def __init__(self, address, failures, stall_seconds, extra_bytes, log_path):
-        super().__init__(address, SiteHandler)
+    def __init__(self, failures, stall_seconds, log_path):
+        super().__init__(("127.0.0.1", 0), SiteHandler)
         self.failures = failures
         self.stall_seconds = stall_seconds
-        self.extra_bytes = extra_bytes
         self.log_lock = threading.Lock()
-        self.log_file = open(log_path, "a", encoding="latin-1") if log_path else None
+        self.log_file = open(log_path, "a", encoding="latin-1")
 
     def log_request_line(self, line):
-        if not self.log_file:
-            return
         with self.log_lock:
             self.log_file.write(line + "\n")
             self.log_file.flush()
@@ -159,38 +140,20 @@ class SiteServer(ThreadingHTTPServer):
 def parse_failure(text):
     pos, sep, mode = text.partition("=")
     if not sep or mode not in FAILURE_MODES or position_code(pos) is None:
-        raise argparse.ArgumentTypeError(
-            "expected POS=MODE with POS like 13.0E and MODE one of: " + ", ".join(FAILURE_MODES))
+        raise argparse.ArgumentTypeError("expected POS=MODE, MODE one of: " + ", ".join(FAILURE_MODES))
     return pos, mode
 
 
 def parse_args(argv):
-    modes = "; ".join("%s: %s" % item for item in FAILURE_MODES.items())
-    parser = argparse.ArgumentParser(
-        description=__doc__, epilog="Failure modes: " + modes + ".",
-        formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--port", type=int, default=0,
-                        help="port on 127.0.0.1 to listen on; 0 (default) picks a free one")
-    parser.add_argument("--port-file", help="write the chosen port to this file")
-    parser.add_argument("--log", help="append every request line to this file, one per line")
-    parser.add_argument("--fail", action="append", type=parse_failure, default=[],
-                        metavar="POS=MODE",
-                        help="fail requests for POS (a pos value such as 7.0W) in MODE; repeatable")
-    parser.add_argument("--stall-seconds", type=float, default=5.0,
-                        help="how long a 'stall' answers nothing (default 5, at most %d)"
-                        % MAX_STALL_SECONDS)
-    parser.add_argument("--extra-bytes", type=int, default=0,
-                        help="pad every list with this many bytes of comment lines")
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--port-file")
+    parser.add_argument("--log", default=os.devnull, help="every request line is appended here")
+    parser.add_argument("--fail", action="append", type=parse_failure, default=[], metavar="POS=MODE")
+    parser.add_argument("--stall-seconds", type=float, default=5.0)
+    parser.add_argument("--max-seconds", type=float, default=300.0)
     parser.add_argument("--write-lists", metavar="DIR", help="write the lists of the --pos values into DIR and end")
-    parser.add_argument("--pos", action="append", default=[], help="a position for --write-lists; repeatable")
-    parser.add_argument("--max-seconds", type=float, default=300.0,
-                        help="stop by itself after this many seconds (default 300)")
-    args = parser.parse_args(argv)
-    if not 0 <= args.stall_seconds <= MAX_STALL_SECONDS:
-        parser.error("--stall-seconds must be between 0 and %d" % MAX_STALL_SECONDS)
-    if args.extra_bytes < 0 or args.max_seconds <= 0:
-        parser.error("--extra-bytes must not be negative and --max-seconds must be positive")
-    return args
+    parser.add_argument("--pos", action="append", default=[])
+    return parser.parse_args(argv)
 
 
 def write_port_file(path, port):
@@ -207,7 +170,7 @@ def write_lists(folder, positions):
         if code is None:
             raise SystemExit("not a position: %s" % pos)
         with open(os.path.join(folder, code + ".ini"), "wb") as f:
-            f.write(list_body(pos, code, 0))
+            f.write(list_body(pos, code))
 
 
 def main(argv):
@@ -215,18 +178,15 @@ def main(argv):
     if args.write_lists:
         write_lists(args.write_lists, args.pos)
         return 0
-    server = SiteServer(("127.0.0.1", args.port), dict(args.fail), args.stall_seconds,
-                        args.extra_bytes, args.log)
+    server = SiteServer(dict(args.fail), args.stall_seconds, args.log)
     stop = threading.Event()
     for sig in (signal.SIGTERM, signal.SIGINT):
         signal.signal(sig, lambda *_: stop.set())
 
     # A short poll interval keeps the stop on SIGTERM quick.
     threading.Thread(target=server.serve_forever, args=(0.05,), daemon=True).start()
-    port = server.server_address[1]
     if args.port_file:
-        write_port_file(args.port_file, port)
-    print("PORT %d" % port, flush=True)
+        write_port_file(args.port_file, server.server_address[1])
 
     stop.wait(args.max_seconds)
     server.shutdown()

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "tests/support/nit_layouts.h"
+#include "tools/nit_builder/nit_layouts.h"
 #include "tools/make_sample_ts/sample_stream.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "tests/support/crc32.h"
+#include "tools/nit_builder/crc32.h"
 
 namespace velq {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/nit_builder.h"
+#include "tools/nit_builder/nit_builder.h"
 
 namespace velq {
 

@@ -1,4 +1,4 @@
-#include "tests/support/crc32.h"
+#include "tools/nit_builder/crc32.h"
 
 namespace velq {
 

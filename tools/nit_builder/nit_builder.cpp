@@ -1,10 +1,10 @@
-#include "tests/support/nit_builder.h"
+#include "tools/nit_builder/nit_builder.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
-#include "tests/support/crc32.h"
+#include "tools/nit_builder/crc32.h"
 
 namespace velq {
 namespace {

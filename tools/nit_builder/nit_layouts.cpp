@@ -1,4 +1,4 @@
-#include "tests/support/nit_layouts.h"
+#include "tools/nit_builder/nit_layouts.h"
 
 #include <algorithm>
 #include <set>
