@@ -240,7 +240,7 @@ TEST_F(NetworkSearch, AFailedSaveKeepsTheOldListAndTheEntries) {
     EXPECT_EQ("Unable to write to " + listPath_ + ".", boxes.boxes()[0].text);
   }
   CloseHandle(lock);
-  EXPECT_EQ(3, Count());  // the unticked entry is gone, as before a write
+  EXPECT_EQ(4, Count());  // unticked entries go only once the list is saved
   EXPECT_EQ("old list", ReadAll(listPath_));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(blocker.c_str()));
 }
