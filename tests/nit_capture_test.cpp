@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "search/nit_section_start.h"
+#include "search/parser_results.h"
 #include "tests/support/nit_builder.h"
 #include "tests/support/recording_nit_sink.h"
 
@@ -328,6 +329,37 @@ TEST(NitCapture, ParsesOncePerSearchAndCopiesWhileIdle) {
   std::vector<std::string> expected = EntriesOf(list);
   for (const std::string& e : EntriesOf(other)) expected.push_back(e);
   EXPECT_EQ(f.Sink.Entries, expected);
+}
+
+// The window's timer polls SearchDone and takes the queued results; a parse
+// that ends between those two steps must not finish the search without its
+// last entries. The poll is run tick by tick with the parse ending inside it.
+TEST(NitCapture, APollSeesEveryEntryOfTheParseThatFinishedIt) {
+  const std::vector<Transponder> list = Transponders(4, 11000000);
+  const auto payloads = SectionsToPayloads({BuildNitSection({.Transponders = list})});
+  LoggingHost host;
+  ParserResultQueue queue;
+  NitCapture capture(host, queue, '.');
+  capture.StartSearch();
+  for (std::size_t i = 0; i + 1 < payloads.size(); ++i) capture.Deliver(184, payloads[i].data());
+
+  bool lastDelivered = false;
+  auto takeThenFinishParse = [&] {
+    std::vector<ParserResult> taken = queue.Take();
+    if (!lastDelivered) capture.Deliver(184, payloads.back().data());
+    lastDelivered = true;
+    return taken;
+  };
+  std::vector<std::string> shown;
+  SearchPoll poll;
+  for (int tick = 0; tick < 3 && !poll.finished; ++tick) {
+    poll = PollSearch([&] { return capture.SearchDone(); }, takeThenFinishParse);
+    for (const ParserResult& r : poll.results)
+      if (r.kind == ParserResult::kEntry) shown.push_back(r.text);
+  }
+  ASSERT_TRUE(poll.finished);
+  EXPECT_EQ(shown, EntriesOf(list));
+  EXPECT_TRUE(queue.Take().empty());
 }
 
 TEST(NitCapture, OlderBytesBeyondTheTableAreNotParsed) {
