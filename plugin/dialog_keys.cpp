@@ -1,0 +1,49 @@
+#include "plugin/dialog_keys.h"
+
+#include <algorithm>
+#include <array>
+
+namespace velq {
+
+namespace {
+
+HHOOK hook = nullptr;
+std::array<HWND, 3> ourWindows{};
+
+bool IsOurs(HWND root) {
+  return root && std::find(ourWindows.begin(), ourWindows.end(), root) != ourWindows.end();
+}
+
+LRESULT CALLBACK GetMessageHook(int code, WPARAM removed, LPARAM lp) {
+  if (code == HC_ACTION && removed == PM_REMOVE) {
+    MSG* msg = reinterpret_cast<MSG*>(lp);
+    if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && msg->hwnd) {
+      HWND root = GetAncestor(msg->hwnd, GA_ROOT);
+      // IsDialogMessage dispatches what it takes; the host's loop must then
+      // see nothing, and a hook cannot refuse a message but turn it into
+      // WM_NULL.
+      if (IsOurs(root) && IsDialogMessageA(root, msg)) {
+        msg->message = WM_NULL;
+        msg->wParam = 0;
+        msg->lParam = 0;
+      }
+    }
+  }
+  return CallNextHookEx(hook, code, removed, lp);
+}
+
+}  // namespace
+
+void InstallDialogKeys(std::initializer_list<HWND> windows) {
+  ourWindows.fill(nullptr);
+  std::copy_n(windows.begin(), std::min(windows.size(), ourWindows.size()), ourWindows.begin());
+  if (!hook) hook = SetWindowsHookExA(WH_GETMESSAGE, &GetMessageHook, nullptr, GetCurrentThreadId());
+}
+
+void RemoveDialogKeys() {
+  if (hook) UnhookWindowsHookEx(hook);
+  hook = nullptr;
+  ourWindows.fill(nullptr);
+}
+
+}  // namespace velq

@@ -1,0 +1,19 @@
+#pragma once
+// Tab, Shift+Tab, arrows and the other dialog keys in the plug-in's windows.
+// The host runs the message loop and never calls IsDialogMessage for our
+// windows, so a WH_GETMESSAGE hook on the GUI thread hands it their keyboard
+// messages. It lives from the windows' creation to the module's unload.
+
+#include <windows.h>
+
+#include <initializer_list>
+
+namespace velq {
+
+// Hooks the calling thread, which owns `windows` (nulls are skipped).
+// Calling it again replaces the windows and keeps the one hook.
+void InstallDialogKeys(std::initializer_list<HWND> windows);
+// Unhooks; nothing of the plug-in stays in the host's message loop.
+void RemoveDialogKeys();
+
+}  // namespace velq
