@@ -24,7 +24,7 @@ void PrintStep(std::FILE* out, std::size_t step, std::size_t steps, const FetchO
                const CatalogueRow& row) {
   const int width = steps >= 10 ? 2 : 1;
   std::fprintf(out, "[%*zu/%zu] %-6.*s -> %s\n", width, step, steps, static_cast<int>(row.posValue.size()),
-               row.posValue.data(), DownloadTargetPath(options.folder, row.fileName).c_str());
+               row.posValue.data(), DownloadTargetPath(options.folder, row.fileName, PathStyle::Posix).c_str());
   std::fflush(out);
 }
 
@@ -34,7 +34,8 @@ template <typename Work>
 int RunDownloads(const FetchOptions& options, std::FILE* err, Work&& work) {
   if (!FolderUsable(options, err)) return kExitFailure;
   CurlDownloader downloader(options.timeouts);
-  WebUpdateContext context{downloader, options.site, [&options] { return options.folder; }, {}};
+  WebUpdateContext context{downloader, options.site, [&options] { return options.folder; }, {},
+                           PathStyle::Posix};
   try {
     work(context);
     return kExitOk;

@@ -120,16 +120,18 @@ void WebUpdateWindow::MakeFolderPanel(HWND w, HFONT font) {
 void WebUpdateWindow::FormCreate() { DownloadFolder = DefaultFolder(); }
 
 void WebUpdateWindow::Timer1Timer() {
-  // The typed text is taken as it stands; an empty box means the default.
+  // The typed text is taken as it stands; a box that is empty or holds only
+  // blanks means the default.
   std::string typed = WindowText(edit1_);
-  DownloadFolder = typed.empty() ? DefaultFolder() : typed;
+  DownloadFolder = NamesNoFolder(typed) ? DefaultFolder() : typed;
 }
 
 void WebUpdateWindow::DownloadTpFile(const CatalogueRow& row) {
   WebUpdateContext context{downloader_, DownloadSiteBase(), [this] { return DownloadFolder; },
                            [this](std::uint32_t done, std::uint32_t total) {
                              DownloadProgress(done, total);
-                           }};
+                           },
+                           PathStyle::Windows};
   velq::DownloadTpFile(context, row);
 }
 
@@ -145,7 +147,10 @@ void WebUpdateWindow::Button57Click() {
 }
 
 void WebUpdateWindow::Button58Click() {
-  std::string folder = BrowseForFolder(hwnd(), "Select a folder", BIF_RETURNONLYFSDIRS);
+  // The window stays usable while the dialog is open: a second click finds
+  // the dialog rather than opening another.
+  if (RaiseOpenFolderDialog()) return;
+  std::string folder = BrowseForFolder("Select a folder", BIF_RETURNONLYFSDIRS);
   // DownloadFolder follows at the next tick of Timer1.
   if (!folder.empty()) SetWindowTextA(edit1_, (folder + "\\").c_str());
 }

@@ -51,18 +51,26 @@ class ScriptedDownloader : public Downloader {
   }
 };
 
-TEST(DownloadFolderTest, TargetPathGetsTheFolderStylesSeparator) {
+TEST(DownloadFolderTest, TargetPathGetsTheSeparatorOfItsSystem) {
+  constexpr PathStyle W = PathStyle::Windows, P = PathStyle::Posix;
   struct Case {
     const char* folder;
+    PathStyle style;
     const char* path;
   };
   const Case cases[] = {
-      {"C:\\Lists", "C:\\Lists\\0130.ini"},   {"C:\\Lists\\", "C:\\Lists\\0130.ini"},
-      {"/srv/lists", "/srv/lists/0130.ini"},  {"/srv/lists/", "/srv/lists/0130.ini"},
-      {"D:/TP", "D:/TP/0130.ini"},            {"", "0130.ini"},
-      {"C:\\Host\\\\Transponders\\", "C:\\Host\\\\Transponders\\0130.ini"},
+      {"C:\\Lists", W, "C:\\Lists\\0130.ini"},  {"C:\\Lists\\", W, "C:\\Lists\\0130.ini"},
+      {"D:/TP/", W, "D:/TP/0130.ini"},           {"D:/TP", W, "D:/TP\\0130.ini"},
+      // A bare drive is its root, never the drive's hidden current folder.
+      {"D:", W, "D:\\0130.ini"},                 {"d:", W, "d:\\0130.ini"},
+      {"", W, "0130.ini"},                       {"/srv/lists", P, "/srv/lists/0130.ini"},
+      {"/srv/lists/", P, "/srv/lists/0130.ini"}, {"", P, "0130.ini"},
+      {"C:\\Host\\\\Transponders\\", W, "C:\\Host\\\\Transponders\\0130.ini"},
   };
-  for (const Case& c : cases) EXPECT_EQ(DownloadTargetPath(c.folder, "0130.ini"), c.path) << c.folder;
+  for (const Case& c : cases)
+    EXPECT_EQ(DownloadTargetPath(c.folder, "0130.ini", c.style), c.path) << c.folder;
+  for (const char* none : {"", " ", "   ", " \t "}) EXPECT_TRUE(NamesNoFolder(none)) << '"' << none << '"';
+  for (const char* folder : {"D:", " D:\\TP", "."}) EXPECT_FALSE(NamesNoFolder(folder)) << folder;
 }
 
 TEST(DownloadFolderTest, DefaultIsBesideTheHostExecutable) {
@@ -155,7 +163,7 @@ TEST(WebUpdateTest, UpdateAllFetchesEveryStepInOrderIntoTheCurrentFolder) {
   TempFolder first, second;
   ScriptedDownloader downloader;
   std::string folder = first.path().string();
-  WebUpdateContext context{downloader, "http://s.example", [&] { return folder; }, {}};
+  WebUpdateContext context{downloader, "http://s.example", [&] { return folder; }, {}, PathStyle::Posix};
   std::vector<std::size_t> hookSteps;
 
   RunUpdateAll(context, [&](std::size_t step, const CatalogueRow& row) {
