@@ -10,6 +10,18 @@ namespace {
 HHOOK hook = nullptr;
 std::array<HWND, 3> ourWindows{};
 
+// The keys a dialog moves and answers with. Every other key goes its usual
+// way through the host's loop, so the host's own shortcuts keep working
+// while one of our windows has the focus.
+bool IsDialogKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN) return false;
+  switch (msg.wParam) {
+    case VK_TAB: case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_RETURN: case VK_ESCAPE:
+      return true;
+  }
+  return false;
+}
+
 bool IsOurs(HWND root) {
   return root && std::find(ourWindows.begin(), ourWindows.end(), root) != ourWindows.end();
 }
@@ -17,7 +29,7 @@ bool IsOurs(HWND root) {
 LRESULT CALLBACK GetMessageHook(int code, WPARAM removed, LPARAM lp) {
   if (code == HC_ACTION && removed == PM_REMOVE) {
     MSG* msg = reinterpret_cast<MSG*>(lp);
-    if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST && msg->hwnd) {
+    if (IsDialogKey(*msg) && msg->hwnd) {
       HWND root = GetAncestor(msg->hwnd, GA_ROOT);
       // IsDialogMessage dispatches what it takes; the host's loop must then
       // see nothing, and a hook cannot refuse a message but turn it into

@@ -1,8 +1,9 @@
 #pragma once
 // Tab, Shift+Tab, arrows and the other dialog keys in the plug-in's windows.
 // The host runs the message loop and never calls IsDialogMessage for our
-// windows, so a WH_GETMESSAGE hook on the GUI thread hands it their keyboard
-// messages. It lives from the windows' creation to the module's unload.
+// windows, so a WH_GETMESSAGE hook on the GUI thread hands it their dialog
+// keys (Tab, arrows, Enter, Escape). It lives from the windows' creation to
+// the module's unload.
 
 #include <windows.h>
 

@@ -237,9 +237,11 @@ LRESULT SearchWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_SHOWWINDOW:
       if (wp) {
-        // The first show puts the window over the host's; later ones keep
-        // where the user left it.
-        if (!placed_) placed_ = PlaceOver(hwnd(), PluginModule::Instance().HostWnd);
+        // The first show puts the window over the host's (with no host
+        // window, where the system placed it); later ones keep where the
+        // user left it.
+        if (!placed_) PlaceOver(hwnd(), PluginModule::Instance().HostWnd);
+        placed_ = true;
         SetWindowTextA(hwnd(), kCaption);  // FormShow
       }
       break;
