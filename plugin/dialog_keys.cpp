@@ -52,6 +52,19 @@ void InstallDialogKeys(std::initializer_list<HWND> windows) {
   if (!hook) hook = SetWindowsHookExA(WH_GETMESSAGE, &GetMessageHook, nullptr, GetCurrentThreadId());
 }
 
+DialogKeysPause::DialogKeysPause() : wasOn_(hook != nullptr) {
+  if (hook) UnhookWindowsHookEx(hook);
+  hook = nullptr;
+}
+
+DialogKeysPause::~DialogKeysPause() {
+  // Not when the module went away meanwhile (the windows are gone then).
+  const bool windowsKnown =
+      std::any_of(ourWindows.begin(), ourWindows.end(), [](HWND w) { return w != nullptr; });
+  if (wasOn_ && !hook && windowsKnown)
+    hook = SetWindowsHookExA(WH_GETMESSAGE, &GetMessageHook, nullptr, GetCurrentThreadId());
+}
+
 void RemoveDialogKeys() {
   if (hook) UnhookWindowsHookEx(hook);
   hook = nullptr;

@@ -17,4 +17,19 @@ void InstallDialogKeys(std::initializer_list<HWND> windows);
 // Unhooks; nothing of the plug-in stays in the host's message loop.
 void RemoveDialogKeys();
 
+// While alive, the hook is off (the windows stay known). Wine's synchronous
+// URL download waits for its completion message in a loop of its own and,
+// with a WH_GETMESSAGE hook on the thread, now and then waits forever; a
+// download needs no dialog keys.
+class DialogKeysPause {
+ public:
+  DialogKeysPause();
+  ~DialogKeysPause();
+  DialogKeysPause(const DialogKeysPause&) = delete;
+  DialogKeysPause& operator=(const DialogKeysPause&) = delete;
+
+ private:
+  bool wasOn_;
+};
+
 }  // namespace velq

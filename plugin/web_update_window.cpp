@@ -7,6 +7,7 @@
 
 #include "plugin/about_window.h"
 #include "plugin/controls.h"
+#include "plugin/dialog_keys.h"
 #include "plugin/error_box.h"
 #include "plugin/folder_dialog.h"
 #include "plugin/host_paths.h"
@@ -127,6 +128,7 @@ void WebUpdateWindow::Timer1Timer() {
 }
 
 void WebUpdateWindow::DownloadTpFile(const CatalogueRow& row) {
+  DialogKeysPause noDialogKeys;
   WebUpdateContext context{downloader_, DownloadSiteBase(), [this] { return DownloadFolder; },
                            [this](std::uint32_t done, std::uint32_t total) {
                              DownloadProgress(done, total);
