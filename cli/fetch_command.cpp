@@ -23,7 +23,7 @@ bool FolderUsable(const FetchOptions& options, std::FILE* err) {
 }
 
 std::string TargetPath(const FetchOptions& options, const CatalogueRow& row) {
-  return DownloadTargetPath(options.folder, row.fileName);
+  return DownloadTargetPath(options.folder, row.fileName, PathStyle::Posix);
 }
 
 void PrintStep(std::FILE* out, std::size_t step, std::size_t steps, const FetchOptions& options,
@@ -40,7 +40,8 @@ template <typename Work>
 int RunDownloads(const FetchOptions& options, std::FILE* err, Work&& work) {
   if (!FolderUsable(options, err)) return kExitFailure;
   CurlDownloader downloader(options.timeouts);
-  WebUpdateContext context{downloader, options.site, [&options] { return options.folder; }, {}};
+  WebUpdateContext context{downloader, options.site, [&options] { return options.folder; }, {},
+                           PathStyle::Posix};
   try {
     work(context);
     return kExitOk;

@@ -15,8 +15,12 @@ POINT CentredDialogOrigin(const RECT& workArea, const RECT& dialog) {
           (workArea.bottom - workArea.top) / 2 - (dialog.bottom - dialog.top) / 2};
 }
 
+bool browsing = false;
+HWND openDialog = nullptr;  // known from BFFM_INITIALIZED on
+
 int CALLBACK BrowseCallback(HWND dialog, UINT msg, LPARAM, LPARAM) {
   if (msg == BFFM_INITIALIZED) {
+    openDialog = dialog;
     RECT workArea{};
     RECT frame{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
@@ -29,16 +33,25 @@ int CALLBACK BrowseCallback(HWND dialog, UINT msg, LPARAM, LPARAM) {
 
 }  // namespace
 
-std::string BrowseForFolder(HWND owner, const char* title, UINT flags) {
+bool RaiseOpenFolderDialog() {
+  if (!browsing) return false;
+  if (openDialog && IsWindow(openDialog)) SetForegroundWindow(openDialog);
+  return true;
+}
+
+std::string BrowseForFolder(const char* title, UINT flags) {
   ComApartment apartment;
   char displayName[MAX_PATH + 1] = {};
   BROWSEINFOA info{};
-  info.hwndOwner = owner;
+  info.hwndOwner = nullptr;  // a plug-in has no application window to lend
   info.pszDisplayName = displayName;
   info.lpszTitle = title;
   info.ulFlags = flags;
   info.lpfn = &BrowseCallback;
-  PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&info);
+  browsing = true;
+  PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&info);  // does not throw
+  browsing = false;
+  openDialog = nullptr;
   if (!item) return {};
   char path[MAX_PATH + 1] = {};
   BOOL found = SHGetPathFromIDListA(item, path);

@@ -10,6 +10,9 @@ namespace velq {
 // The chosen folder's file-system path (no trailing backslash unless it is
 // a drive root), or empty text when the user cancelled or the item has no
 // file-system path.
-std::string BrowseForFolder(HWND owner, const char* title, UINT flags);
+// It has no owner window, so the window that asked stays usable meanwhile.
+std::string BrowseForFolder(const char* title, UINT flags);
+// Brings the folder dialog that is open to the front; false when none is.
+bool RaiseOpenFolderDialog();
 
 }  // namespace velq

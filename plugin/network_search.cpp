@@ -25,34 +25,21 @@ NetworkSearch& NetworkSearch::Instance() {
   return search;
 }
 
-NetworkSearch::NetworkSearch() : capture_(*this, *this, LocaleDecimalSeparator()) {}
+NetworkSearch::NetworkSearch() : capture_(*this, queue_, LocaleDecimalSeparator()) {}
 
 void NetworkSearch::SetResultWindow(HWND window) {
-  std::lock_guard<std::mutex> lock(queueMutex_);
-  resultWindow_ = window;
+  // One wake-up per batch; the window drains the whole queue.
+  if (window)
+    queue_.SetWake([window] { PostMessageA(window, kMsgParserResults, 0, 0); });
+  else
+    queue_.SetWake({});
 }
 
-std::vector<ParserResult> NetworkSearch::TakeResults() {
-  std::lock_guard<std::mutex> lock(queueMutex_);
-  std::vector<ParserResult> taken;
-  taken.swap(queue_);
-  return taken;
+SearchPoll NetworkSearch::Poll() {
+  return PollSearch([this] { return capture_.SearchDone(); }, [this] { return queue_.Take(); });
 }
 
 void NetworkSearch::SendStartFilter() { HostLink::Instance().StartNitFilter(&NitFilterCallback); }
 void NetworkSearch::SendStopFilter() { HostLink::Instance().StopNitFilter(); }
-
-void NetworkSearch::AddCheckedEntry(const std::string& text) { Queue({ParserResult::kEntry, text}); }
-void NetworkSearch::SetSatelliteLine(const std::string& text) {
-  Queue({ParserResult::kSatelliteLine, text});
-}
-
-void NetworkSearch::Queue(ParserResult result) {
-  std::lock_guard<std::mutex> lock(queueMutex_);
-  const bool wake = queue_.empty();
-  queue_.push_back(std::move(result));
-  // One wake-up per batch; the window drains the whole queue.
-  if (wake && resultWindow_) PostMessageA(resultWindow_, kMsgParserResults, 0, 0);
-}
 
 }  // namespace velq

@@ -6,23 +6,17 @@
 
 #include <windows.h>
 
-#include <mutex>
-#include <string>
 #include <vector>
 
 #include "search/nit_capture.h"
+#include "search/parser_results.h"
 
 namespace velq {
 
 // Posted to the search window when parser results are waiting.
 inline constexpr UINT kMsgParserResults = WM_APP + 1;
 
-struct ParserResult {
-  enum Kind { kEntry, kSatelliteLine } kind;
-  std::string text;
-};
-
-class NetworkSearch : private NitFilterHost, private NitEntrySink {
+class NetworkSearch : private NitFilterHost {
  public:
   static NetworkSearch& Instance();
 
@@ -30,19 +24,16 @@ class NetworkSearch : private NitFilterHost, private NitEntrySink {
   // The window that receives kMsgParserResults (null: results only queue).
   void SetResultWindow(HWND window);
   // Takes everything queued so far, in the order the parser produced it.
-  std::vector<ParserResult> TakeResults();
+  std::vector<ParserResult> TakeResults() { return queue_.Take(); }
+  // What a tick of the search window's timer sees (PollSearch).
+  SearchPoll Poll();
 
  private:
   NetworkSearch();
   void SendStartFilter() override;
   void SendStopFilter() override;
-  void AddCheckedEntry(const std::string& text) override;
-  void SetSatelliteLine(const std::string& text) override;
-  void Queue(ParserResult result);
 
-  std::mutex queueMutex_;
-  std::vector<ParserResult> queue_;
-  HWND resultWindow_ = nullptr;
+  ParserResultQueue queue_;  // before capture_, whose sink it is
   NitCapture capture_;
 };
 

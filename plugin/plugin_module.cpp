@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "plugin/about_window.h"
+#include "plugin/dialog_keys.h"
 #include "plugin/panel.h"
 #include "plugin/search_window.h"
 #include "plugin/urlmon_downloader.h"
@@ -41,9 +42,13 @@ void PluginModule::EnsureStarted() {
   } catch (...) {
     form01_.reset();
   }
+  InstallDialogKeys({form1_ ? form1_->hwnd() : nullptr,
+                     tpUpdateMainForm_ ? tpUpdateMainForm_->hwnd() : nullptr,
+                     form01_ ? form01_->hwnd() : nullptr});
 }
 
 void PluginModule::Shutdown() {
+  RemoveDialogKeys();
   form01_.reset();
   tpUpdateMainForm_.reset();
   form1_.reset();

@@ -7,6 +7,7 @@
 #include "plugin/host_paths.h"
 #include "plugin/network_search.h"
 #include "plugin/panel.h"
+#include "plugin/plugin_module.h"
 #include "plugin/ui_style.h"
 #include "search/duplicate_rules.h"
 #include "search/save_selected.h"
@@ -30,7 +31,9 @@ LocalDateTime LocalNow() {
 }  // namespace
 
 SearchWindow::SearchWindow(HINSTANCE instance) : background_(CreateSolidBrush(kBackground)) {
-  Frame frame{kClassName, kCaption, 496, 408, WS_POPUP | WS_CAPTION | WS_SYSMENU,
+  // An overlapped frame: with no host window to stand over, the system
+  // chooses its place.
+  Frame frame{kClassName, kCaption, 496, 408, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
               WS_EX_TOOLWINDOW | WS_EX_TOPMOST};
   frame.background = background_;
   CreateFrame(instance, frame);
@@ -47,8 +50,8 @@ void SearchWindow::OnCreate() {
   HWND w = hwnd();
   HFONT bold = UiFont("Tahoma", 13, true);
   HFONT plain = UiFont("Tahoma", 13, false);
-  // Created in tab order: the first made is first in the tab order and on
-  // top where controls overlap the panels.
+  // Created in tab order, which is also the z-order: where a button stands
+  // on a panel, the button was made first and lies on top.
   button2_ = MakeButton(w, "Start Search", {8, 42, 89, 25}, kButton2, bold);
   MakeButton(w, "Stop Search", {103, 42, 89, 25}, kButton3, bold);
   listView1_ = MakeControl(w, WC_LISTVIEWA, "",
@@ -68,30 +71,36 @@ void SearchWindow::OnCreate() {
   MakeButton(w, "Select None", {8, 190, 89, 25}, kButton11, bold);
   HWND panel1 = MakeRaisedPanel(w, {3, 25, 199, 114}, kPanel1, kBackground);
   MakeButton(panel1, "Max Freq Diff", {5, 50, 142, 25}, kButton1, bold);
+  MakeSpinEdit1(panel1, bold);
   MakeRaisedPanel(w, {3, 145, 199, 82}, kPanel2, kBackground);
   progressBar1_ = MakeControl(w, PROGRESS_CLASSA, "", PBS_SMOOTH, {3, 297, 199, 20}, kProgressBar1,
                               nullptr);
   SendMessageA(progressBar1_, PBM_SETSTEP, 1, 0);
-  // The spin box: its text cannot be typed; only the arrows and the Up and
-  // Down keys move it, between 1 and 20.
-  HWND spinText = MakeControl(w, "EDIT", "5", WS_TABSTOP | ES_READONLY | ES_NUMBER,
-                              {151, 74, 39, 26}, kSpinEdit1, bold, WS_EX_CLIENTEDGE);
-  spinArrows_ = MakeControl(w, UPDOWN_CLASSA, "",
+  label2_ = MakeLabel(w, "", 3, 275, kLabel2, plain);
+  label3_ = MakeLabel(w, "", 3, 329, kLabel3, plain);
+  label1_ = MakeLabel(w, "", 3, 351, kLabel1, plain);
+  HWND banner = MakeBanner(w, {-12, 0, 520, 19}, kImage1);
+  SendMessageA(banner, WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
+  FormCreate();
+}
+
+void SearchWindow::MakeSpinEdit1(HWND panel1, HFONT font) {
+  // At 151, 74 in the window. It stands on Panel1, so it is Panel1's child,
+  // after Button1: drawn above the panel and next after Button1 in the tab
+  // order, as the window lists it last of its tab stops.
+  // Its text cannot be typed; only the arrows and the Up and Down keys move
+  // it, one step at a time, between 1 and 20.
+  HWND spinText = MakeControl(panel1, "EDIT", "5", WS_TABSTOP | ES_READONLY | ES_NUMBER,
+                              {151 - 3, 74 - 25, 39, 26}, kSpinEdit1, font, WS_EX_CLIENTEDGE);
+  spinArrows_ = MakeControl(panel1, UPDOWN_CLASSA, "",
                             UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
                             {0, 0, 0, 0}, kSpinEdit1Arrows, nullptr);
   SendMessageA(spinArrows_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(spinText), 0);
   SendMessageA(spinArrows_, UDM_SETRANGE32, 1, 20);
   SendMessageA(spinArrows_, UDM_SETPOS32, 0, 5);
-  label2_ = MakeLabel(w, "", 3, 275, kLabel2, plain);
-  label3_ = MakeLabel(w, "", 3, 329, kLabel3, plain);
-  label1_ = MakeLabel(w, "", 3, 351, kLabel1, plain);
-  // The panels are frames behind the buttons and the spin box that stand on
-  // them: bottom of the z-order, whatever their place in the tab order.
-  for (int panel : {kPanel2, kPanel1})
-    SetWindowPos(GetDlgItem(w, panel), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  HWND banner = MakeBanner(w, {-12, 0, 520, 19}, kImage1);
-  SendMessageA(banner, WM_SETFONT, reinterpret_cast<WPARAM>(bold), FALSE);
-  FormCreate();
+  // A held arrow would otherwise speed up to steps of 5 and 20.
+  UDACCEL oneStep{0, 1};
+  SendMessageA(spinArrows_, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&oneStep));
 }
 
 void SearchWindow::FormCreate() {
@@ -123,11 +132,11 @@ void SearchWindow::Button3Click() {
 }
 
 void SearchWindow::Timer1Timer() {
-  // Entries the parser posted before it finished come first.
-  TakeParserResults();
-  NitCapture& capture = NetworkSearch::Instance().capture();
-  if (!capture.SearchDone()) return;
-  capture.StopNitFilter();
+  // Every entry of a finished parse joins the list before the duplicates go.
+  SearchPoll poll = NetworkSearch::Instance().Poll();
+  ShowParserResults(poll.results);
+  if (!poll.finished) return;
+  NetworkSearch::Instance().capture().StopNitFilter();
   Button9Click();
   EnableWindow(button2_, TRUE);
   KillTimer(hwnd(), kTimer1);
@@ -176,9 +185,10 @@ void SearchWindow::Button8Click() {
 
 void SearchWindow::ListView1ColumnClick() { list_->Sort(); }
 
-void SearchWindow::TakeParserResults() {
+void SearchWindow::ShowParserResults(const std::vector<ParserResult>& results) {
+  if (results.empty()) return;
   ListViewBatch batch(listView1_);
-  for (const ParserResult& result : NetworkSearch::Instance().TakeResults()) {
+  for (const ParserResult& result : results) {
     if (result.kind == ParserResult::kEntry)
       list_->Add(result.text, true);
     else
@@ -223,13 +233,26 @@ LRESULT SearchWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (wp == kTimer1) RunHandler(hwnd(), [&] { Timer1Timer(); });
       return 0;
     case kMsgParserResults:
-      RunHandler(hwnd(), [&] { TakeParserResults(); });
+      RunHandler(hwnd(), [&] { ShowParserResults(NetworkSearch::Instance().TakeResults()); });
       return 0;
     case WM_SHOWWINDOW:
-      if (wp) SetWindowTextA(hwnd(), kCaption);  // FormShow
+      if (wp) {
+        // The first show puts the window over the host's (with no host
+        // window, where the system placed it); later ones keep where the
+        // user left it.
+        if (!placed_) PlaceOver(hwnd(), PluginModule::Instance().HostWnd);
+        placed_ = true;
+        SetWindowTextA(hwnd(), kCaption);  // FormShow
+      }
       break;
     case WM_CTLCOLORSTATIC: {  // labels: black on the window's colour
       HDC dc = reinterpret_cast<HDC>(wp);
+      if (GetDlgCtrlID(reinterpret_cast<HWND>(lp)) == kSpinEdit1) {
+        // Read-only, yet an edit box to the eye: its value on white.
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+      }
       SetTextColor(dc, RGB(0, 0, 0));
       SetBkColor(dc, kBackground);
       return reinterpret_cast<LRESULT>(background_);

@@ -3,9 +3,11 @@
 // search library; this class draws the controls and routes their events.
 
 #include <memory>
+#include <vector>
 
 #include "plugin/list_view_check_list.h"
 #include "plugin/window.h"
+#include "search/parser_results.h"
 
 namespace velq {
 
@@ -35,6 +37,7 @@ class SearchWindow : public Window {
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
+  void MakeSpinEdit1(HWND panel1, HFONT font);
   void FormCreate();
   void Button2Click();   // Start Search
   void Button3Click();   // Stop Search
@@ -46,12 +49,13 @@ class SearchWindow : public Window {
   void Button7Click();   // Clear all
   void Button8Click();   // Save selected
   void ListView1ColumnClick();
-  void TakeParserResults();
+  void ShowParserResults(const std::vector<ParserResult>& results);
   void OnCommand(int id);
   LRESULT OnNotify(const NMHDR& header);
   void SetAllChecked(bool checked);
   int SpinEdit1Value() const;
 
+  bool placed_ = false;
   HBRUSH background_ = nullptr;
   HWND button2_ = nullptr, progressBar1_ = nullptr, spinArrows_ = nullptr, listView1_ = nullptr;
   HWND label1_ = nullptr, label2_ = nullptr, label3_ = nullptr;

@@ -7,6 +7,7 @@
 
 #include "plugin/about_window.h"
 #include "plugin/controls.h"
+#include "plugin/dialog_keys.h"
 #include "plugin/error_box.h"
 #include "plugin/folder_dialog.h"
 #include "plugin/host_paths.h"
@@ -120,17 +121,20 @@ void WebUpdateWindow::MakeFolderPanel(HWND w, HFONT font) {
 void WebUpdateWindow::FormCreate() { DownloadFolder = DefaultFolder(); }
 
 void WebUpdateWindow::Timer1Timer() {
-  // The typed text is taken as it stands; an empty box means the default.
+  // The typed text is taken as it stands; a box that is empty or holds only
+  // blanks means the default.
   std::string typed = WindowText(edit1_);
-  DownloadFolder = typed.empty() ? DefaultFolder() : typed;
+  DownloadFolder = NamesNoFolder(typed) ? DefaultFolder() : typed;
 }
 
 WebUpdateContext WebUpdateWindow::FetchContext() {
   return {downloader_, DownloadSiteBase(), [this] { return DownloadFolder; },
-          [this](std::uint32_t done, std::uint32_t total) { DownloadProgress(done, total); }};
+          [this](std::uint32_t done, std::uint32_t total) { DownloadProgress(done, total); },
+          PathStyle::Windows};
 }
 
 void WebUpdateWindow::DownloadTpFile(const CatalogueRow& row) {
+  DialogKeysPause noDialogKeys;
   velq::DownloadTpFile(FetchContext(), row);
 }
 
@@ -142,12 +146,18 @@ void WebUpdateWindow::DownloadProgress(unsigned progress, unsigned progressMax) 
 
 void WebUpdateWindow::Button57Click() {
   // The loop that velqtp runs too: it stops at the first failed step.
-  RunUpdateAll(FetchContext());
+  {
+    DialogKeysPause noDialogKeys;
+    RunUpdateAll(FetchContext());
+  }
   ShowMessageBox(hwnd(), std::string(kAllSatellitesUpdatedText));
 }
 
 void WebUpdateWindow::Button58Click() {
-  std::string folder = BrowseForFolder(hwnd(), "Select a folder", BIF_RETURNONLYFSDIRS);
+  // The window stays usable while the dialog is open: a second click finds
+  // the dialog rather than opening another.
+  if (RaiseOpenFolderDialog()) return;
+  std::string folder = BrowseForFolder("Select a folder", BIF_RETURNONLYFSDIRS);
   // DownloadFolder follows at the next tick of Timer1.
   if (!folder.empty()) SetWindowTextA(edit1_, (folder + "\\").c_str());
 }

@@ -1,5 +1,6 @@
 #include "plugin/window.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -86,6 +87,25 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_CREATE) return -1;  // a half-built window is not created
     return DefWindowProcA(hwnd, msg, wp, lp);
   }
+}
+
+bool PlaceOver(HWND window, HWND over) {
+  if (!over || !IsWindow(over) || IsIconic(over)) return false;
+  RECT host{}, own{};
+  GetWindowRect(over, &host);
+  GetWindowRect(window, &own);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoA(MonitorFromWindow(over, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
+  const int width = own.right - own.left, height = own.bottom - own.top;
+  int x = host.left + ((host.right - host.left) - width) / 2;
+  int y = host.top + ((host.bottom - host.top) - height) / 2;
+  // The caption stays reachable: right and bottom edges first, then left and top.
+  x = std::max<int>(work.left, std::min<int>(x, work.right - width));
+  y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
+  SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return true;
 }
 
 void UnregisterWindowClasses(HINSTANCE instance) {

@@ -47,6 +47,11 @@ class Window {
   HWND hwnd_ = nullptr;
 };
 
+// Centres `window` over `over`, kept inside the work area of the monitor
+// `over` is on. False, and nothing moved, when `over` is no window or is
+// minimised.
+bool PlaceOver(HWND window, HWND over);
+
 // Unregisters the window classes the plug-in registered (at unload).
 void UnregisterWindowClasses(HINSTANCE instance);
 

@@ -14,10 +14,10 @@ void DeleteUnchecked(CheckList& list) {
   }
 }
 
-std::vector<std::string> Texts(const CheckList& list) {
+std::vector<std::string> CheckedTexts(const CheckList& list) {
   std::vector<std::string> texts;
-  texts.reserve(list.Count());
-  for (int i = 0; i < list.Count(); ++i) texts.push_back(list.Text(i));
+  for (int i = 0; i < list.Count(); ++i)
+    if (list.Checked(i)) texts.push_back(list.Text(i));
   return texts;
 }
 
@@ -33,14 +33,12 @@ std::string SaveSelected(CheckList& list, const SaveSelectedRequest& request) {
   if (request.satPositionCode.empty()) throw SaveSelectedError(kNoSatellitePositionText);
 
   const std::string path = TransponderListPath(request.folder, request.satPositionCode);
-  // Creating the file and writing its header: a failure here leaves the list
-  // as it was. FileStoreError carries the user text.
+  // Creating the file and writing its header: a failure here is the I/O
+  // error's own text. FileStoreError carries it.
   AtomicFileWriter writer(path);
   writer.Write(CreatedByLine(request.now, request.timeSeparator));
 
-  DeleteUnchecked(list);
-
-  const TransponderList content{request.satPositionCode, request.satPositionName, Texts(list)};
+  const TransponderList content{request.satPositionCode, request.satPositionName, CheckedTexts(list)};
   try {
     writer.Write(TransponderListSections(content));
     writer.Commit();
@@ -49,6 +47,8 @@ std::string SaveSelected(CheckList& list, const SaveSelectedRequest& request) {
     // was never touched.
     throw SaveSelectedError("Unable to write to " + path);
   }
+  // Only a list that is safely on disk loses its unticked entries.
+  DeleteUnchecked(list);
   return path;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// "Save selected": drops the unchecked entries from the list and writes the
-// rest, in list order, as the transponder list file of the position found
-// last. The file is replaced whole or not at all.
+// "Save selected": writes the checked entries, in list order, as the
+// transponder list file of the position found last, and once that file is in
+// place drops the unchecked entries from the list. The file is replaced whole
+// or not at all; a failed save changes neither the file nor the list.
 
 #include <stdexcept>
 #include <string>
@@ -37,8 +38,10 @@ std::string TransponderListPath(const std::string& folder, const std::string& sa
 // - the file cannot be created: FileStoreError ("File access denied",
 //   "I/O error N"); list unchanged;
 // - writing or replacing the file fails: SaveSelectedError("Unable to write
-//   to <path>"); the unchecked entries are already gone, the old file is
-//   intact and no temporary file is left.
+//   to <path>"); list unchanged, the old file intact, no temporary file left.
+// A temporary file that an interrupted save left beside the list is taken
+// over by the next save of that list and gone after it, failed or not (unless
+// the folder refuses new files).
 std::string SaveSelected(CheckList& list, const SaveSelectedRequest& request);
 
 }  // namespace velq

@@ -73,13 +73,29 @@ std::string ErrorOf(Action action) {
   return "";
 }
 
-TEST(DownloadFolderTest, TargetPathAndDefault) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"C:\\Lists", "C:\\Lists\\0130.ini"},  {"C:\\Lists\\", "C:\\Lists\\0130.ini"},
-      {"/srv/lists", "/srv/lists/0130.ini"}, {"D:/TP", "D:/TP/0130.ini"},
-      {"", "0130.ini"}, {"C:\\Host\\\\Transponders\\", "C:\\Host\\\\Transponders\\0130.ini"},
+TEST(DownloadFolderTest, TargetPathGetsTheSeparatorOfItsSystem) {
+  constexpr PathStyle W = PathStyle::Windows, P = PathStyle::Posix;
+  struct Case {
+    const char* folder;
+    PathStyle style;
+    const char* path;
   };
-  for (auto [folder, path] : cases) EXPECT_EQ(DownloadTargetPath(folder, "0130.ini"), path) << folder;
+  const Case cases[] = {
+      {"C:\\Lists", W, "C:\\Lists\\0130.ini"},  {"C:\\Lists\\", W, "C:\\Lists\\0130.ini"},
+      {"D:/TP/", W, "D:/TP/0130.ini"},           {"D:/TP", W, "D:/TP\\0130.ini"},
+      // A bare drive is its root, never the drive's hidden current folder.
+      {"D:", W, "D:\\0130.ini"},                 {"d:", W, "d:\\0130.ini"},
+      {"", W, "0130.ini"},                       {"/srv/lists", P, "/srv/lists/0130.ini"},
+      {"/srv/lists/", P, "/srv/lists/0130.ini"}, {"", P, "0130.ini"},
+      {"C:\\Host\\\\Transponders\\", W, "C:\\Host\\\\Transponders\\0130.ini"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(DownloadTargetPath(c.folder, "0130.ini", c.style), c.path) << c.folder;
+  for (const char* none : {"", " ", "   ", " \t "}) EXPECT_TRUE(NamesNoFolder(none)) << '"' << none << '"';
+  for (const char* folder : {"D:", " D:\\TP", "."}) EXPECT_FALSE(NamesNoFolder(folder)) << folder;
+}
+
+TEST(DownloadFolderTest, DefaultIsBesideTheHostExecutable) {
   EXPECT_EQ(DefaultDownloadFolder("C:\\Host\\host.exe"), "C:\\Host\\\\Transponders\\");
   EXPECT_EQ(DefaultDownloadFolder("C:host.exe"), "C:\\Transponders\\");
 }
@@ -168,7 +184,8 @@ TEST(UpdateAllTest, FetchesTheStepsInOrderUntilTheFirstFailure) {
     downloader.script = [&](const std::string& url) {
       return c.failing && url.ends_with(c.failing) ? c.answer : Answer{};
     };
-    const WebUpdateContext context{downloader, "http://s.example", [&] { return folder; }, {}};
+    const WebUpdateContext context{downloader, "http://s.example", [&] { return folder; }, {},
+                                   PathStyle::Posix};
     std::size_t hookCalls = 0;
     const std::string error = ErrorOf([&] {
       RunUpdateAll(context, [&](std::size_t step, const CatalogueRow& row) {

@@ -12,6 +12,7 @@
 
 #include "tools/nit_builder/nit_builder.h"
 #include "tools/nit_builder/nit_layouts.h"
+#include "search/parser_results.h"
 #include "tests/support/recording_nit_sink.h"
 
 namespace velq {
@@ -139,6 +140,40 @@ TEST(NitCapture, ParsesTheFirstCompleteTableOncePerSearch) {
   DeliverAsHost(capture, second.Packets);
   EXPECT_EQ(sink.Entries.size(), first.Expected.size() + second.Expected.size());
   EXPECT_EQ(capture.Position().SatPositionCode + ".ini", second.ListFile);
+}
+
+// The window's timer polls SearchDone and takes the queued results; a parse
+// that ends between those two steps must not finish the search without its
+// last entries. The poll is run tick by tick with the parse ending inside it.
+TEST(NitCapture, APollSeesEveryEntryOfTheParseThatFinishedIt) {
+  const std::vector<Transponder> list = BuildNitLayouts().front().Expected;
+  const std::vector<TsPacket> packets = SectionsToPackets(BuildNitSections({.Transponders = list}));
+  LoggingHost host;
+  ParserResultQueue queue;
+  NitCapture capture(host, queue, '.');
+  capture.StartSearch();
+  DeliverAsHost(capture, std::vector<TsPacket>(packets.begin(), packets.end() - 1));
+  ASSERT_FALSE(capture.SearchDone());
+
+  bool lastDelivered = false;
+  auto takeThenFinishParse = [&] {
+    std::vector<ParserResult> taken = queue.Take();
+    if (!lastDelivered) DeliverAsHost(capture, {packets.back()});
+    lastDelivered = true;
+    return taken;
+  };
+  std::vector<std::string> shown;
+  SearchPoll poll;
+  for (int tick = 0; tick < 3 && !poll.finished; ++tick) {
+    poll = PollSearch([&] { return capture.SearchDone(); }, takeThenFinishParse);
+    for (const ParserResult& r : poll.results)
+      if (r.kind == ParserResult::kEntry) shown.push_back(r.text);
+  }
+  ASSERT_TRUE(poll.finished);
+  std::vector<std::string> expected;
+  for (const Transponder& t : list) expected.push_back(ExpectedEntryText(t));
+  EXPECT_EQ(Sorted(shown), Sorted(expected));
+  EXPECT_TRUE(queue.Take().empty());
 }
 
 class ThrowingSink : public NitEntrySink {

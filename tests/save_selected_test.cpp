@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "core/file_store.h"
@@ -80,6 +81,7 @@ class SaveSelectedTest : public ::testing::Test {
 
 TEST_F(SaveSelectedTest, WritesCheckedEntriesAndDropsTheRest) {
   WriteFile(Target(), oldFile_);
+  WriteFile(TempPathBeside(Target().string()), "half a li");  // left by a crash
   EXPECT_EQ(SaveSelected(list_, request_), Target().string());
   const std::vector<std::string> kept = {"11727,V,27500,34,DVB-S,QPSK", "12188,H,27500,23,DVB-S2,8PSK"};
   EXPECT_EQ(list_.CheckedTexts(), kept);
@@ -115,26 +117,37 @@ TEST_F(SaveSelectedTest, HeaderWriteFailureLeavesListAndOldFile) {
   EXPECT_TRUE(OnlyTargetInFolder());
 }
 
-TEST_F(SaveSelectedTest, ContentWriteFailureKeepsOldFileButNotUncheckedEntries) {
-  WriteFile(Target(), oldFile_);
+TEST_F(SaveSelectedTest, FailedWriteOrReplaceKeepsListAndOldFile) {
+  struct Case {
+    const char* name;
+    bool targetIsFolder;   // the move over the target cannot succeed
+    bool writeFails;       // the disk fills after the header
+    bool staleTemp;        // a crash left a temporary file beside the list
+  };
+  const Case cases[] = {
+      {"content write fails", false, true, false},
+      {"target is a folder", true, false, false},
+      {"content write fails after a crash", false, true, true},
+      {"target is a folder after a crash", true, false, true},
+  };
   const size_t headerSize = CreatedByLine(request_.now, ':').size();
-  const std::string error = FailureText<SaveSelectedError>([&] {
-    FileSizeLimit limit(headerSize + 10);
-    SaveSelected(list_, request_);
-  });
-  EXPECT_EQ(error, "Unable to write to " + Target().string());
-  EXPECT_EQ(list_.Count(), 2);
-  EXPECT_EQ(ReadFile(Target()), oldFile_);
-  EXPECT_TRUE(OnlyTargetInFolder());
-}
-
-TEST_F(SaveSelectedTest, TargetThatIsAFolderFailsAtTheMove) {
-  fs::create_directory(Target());
-  EXPECT_EQ(FailureText<SaveSelectedError>([&] { SaveSelected(list_, request_); }),
-            "Unable to write to " + Target().string());
-  EXPECT_EQ(list_.Count(), 2);
-  EXPECT_TRUE(fs::is_directory(Target()));
-  EXPECT_TRUE(OnlyTargetInFolder());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(Target());
+    if (c.targetIsFolder) fs::create_directory(Target());
+    else WriteFile(Target(), oldFile_);
+    if (c.staleTemp) WriteFile(TempPathBeside(Target().string()), "half a li");
+    const std::string error = FailureText<SaveSelectedError>([&] {
+      std::optional<FileSizeLimit> limit;
+      if (c.writeFails) limit.emplace(headerSize + 10);
+      SaveSelected(list_, request_);
+    });
+    EXPECT_EQ(error, "Unable to write to " + Target().string());
+    EXPECT_EQ(list_.Count(), 3) << "unticked entries are deleted only after a save";
+    if (c.targetIsFolder) EXPECT_TRUE(fs::is_directory(Target()));
+    else EXPECT_EQ(ReadFile(Target()), oldFile_);
+    EXPECT_TRUE(OnlyTargetInFolder());
+  }
 }
 
 }  // namespace

@@ -10,13 +10,19 @@ std::string DefaultDownloadFolder(std::string_view hostExePath) {
   return folder;
 }
 
-std::string DownloadTargetPath(std::string_view folder, std::string_view fileName) {
+std::string DownloadTargetPath(std::string_view folder, std::string_view fileName, PathStyle style) {
   std::string path(folder);
-  if (!path.empty() && path.back() != '\\' && path.back() != '/') {
-    path += folder.find('\\') != std::string_view::npos ? '\\' : '/';
-  }
+  const bool endsInSeparator =
+      !path.empty() && (path.back() == '/' || (style == PathStyle::Windows && path.back() == '\\'));
+  // A bare drive gets its root: the drive's current folder is hidden state
+  // of the host's process, which the user neither sees nor chose.
+  if (!path.empty() && !endsInSeparator) path += style == PathStyle::Windows ? '\\' : '/';
   path += fileName;
   return path;
+}
+
+bool NamesNoFolder(std::string_view typed) {
+  return typed.find_first_not_of(" \t") == std::string_view::npos;
 }
 
 }  // namespace velq

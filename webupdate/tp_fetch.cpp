@@ -10,7 +10,7 @@ namespace velq {
 std::string DownloadTpFile(const WebUpdateContext& context, const CatalogueRow& row) {
   std::string folder = context.currentFolder ? context.currentFolder() : std::string();
   DownloadJob job(DownloadUrl(context.siteBase, row.posValue),
-                  DownloadTargetPath(folder, row.fileName), context.onProgress);
+                  DownloadTargetPath(folder, row.fileName, context.pathStyle), context.onProgress);
   job.Run(context.downloader);
   return job.targetPath();
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "webupdate/download_folder.h"
 #include "webupdate/downloader.h"
 #include "webupdate/tp_catalogue.h"
 
@@ -20,6 +21,7 @@ struct WebUpdateContext {
   std::string siteBase;                        // usually DownloadSiteBase()
   std::function<std::string()> currentFolder;  // asked anew for every fetch
   ProgressHandler onProgress;                  // may be empty
+  PathStyle pathStyle;                         // how folder and file name join
 };
 
 // Fetches one row into currentFolder() and returns the target path.

@@ -77,6 +77,41 @@ TEST_F(HostContract, MenuCommandsShowTheirWindowsByTheLowSixteenBits) {
   EXPECT_TRUE(Visible("TForm1"));
 }
 
+TEST_F(HostContract, SearchWindowOpensOverTheHostTheOthersAtTheirPlaces) {
+  SetWindowPos(host.window(), nullptr, 240, 180, 640, 480, SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT hostRect{};
+  GetWindowRect(host.window(), &hostRect);
+  struct Case {
+    UINT command;
+    const char* cls;
+    bool overHost;
+    POINT at;  // top-left of the frame, when not over the host
+  };
+  for (Case c : {Case{40065, "TForm1", true, {}}, Case{40066, "TTpUpdateMainForm", false, {454, 128}},
+                 Case{40068, "TForm01", false, {0, 0}}}) {
+    SCOPED_TRACE(c.cls);
+    host.selectMenuItem(c.command);
+    RECT r{};
+    GetWindowRect(FindPluginWindow(c.cls), &r);
+    if (c.overHost) {
+      EXPECT_NEAR((hostRect.left + hostRect.right) / 2, (r.left + r.right) / 2, 1);
+      EXPECT_NEAR((hostRect.top + hostRect.bottom) / 2, (r.top + r.bottom) / 2, 1);
+    } else {
+      EXPECT_EQ(c.at.x, r.left);
+      EXPECT_EQ(c.at.y, r.top);
+    }
+  }
+  // Where the user moved it, it opens again.
+  HWND form1 = FindPluginWindow("TForm1");
+  SetWindowPos(form1, nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SendMessageA(form1, WM_CLOSE, 0, 0);
+  host.selectMenuItem(40065);
+  RECT again{};
+  GetWindowRect(form1, &again);
+  EXPECT_EQ(30, again.left);
+  EXPECT_EQ(40, again.top);
+}
+
 // The exports a host calls that the plug-in accepts and ignores: no window,
 // no message to the host, no crash, and the plug-in still answers after.
 TEST_F(HostContract, IgnoredExportsDoNothing) {
@@ -146,6 +181,36 @@ TEST_F(HostContract, StartSearchStopsThenStartsTheNitFilterWithTheLatestId) {
   EXPECT_EQ(start.runningId, stop.runningId);
   EXPECT_EQ(static_cast<LPARAM>(start.lParam + offsetof(mdapi::TStartFilterRec, RunningId)), stop.lParam);
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(form1, SearchWindow::kButton2)));
+}
+
+TEST(HostUnload, DestroysTheWindowsAndLeavesTheHostsKeysAlone) {
+  // A window of the host's own that takes Tab as text.
+  HWND edit = CreateWindowExA(0, "EDIT", "", WS_OVERLAPPEDWINDOW | ES_MULTILINE | ES_WANTRETURN, 0, 0,
+                              200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_TRUE(edit);
+  auto tabTyped = [&] {
+    SetWindowTextA(edit, "");
+    SetForegroundWindow(edit);
+    SetFocus(edit);
+    PressKey(VK_TAB);
+    char text[8] = {};
+    GetWindowTextA(edit, text, sizeof text);
+    return std::string(text) == "\t";
+  };
+  {
+    MdHost host;
+    host.open(PluginDllPath());
+    host.selectMenuItem(40065);
+    ASSERT_TRUE(FindPluginWindow("TForm1"));
+    EXPECT_TRUE(tabTyped()) << "the plug-in took a key of the host's";
+    host.close();
+  }
+  EXPECT_FALSE(FindPluginWindow("TForm1"));
+  EXPECT_FALSE(FindPluginWindow("TTpUpdateMainForm"));
+  EXPECT_FALSE(FindPluginWindow("TForm01"));
+  // A hook left behind would run code of the unloaded module here.
+  EXPECT_TRUE(tabTyped());
+  DestroyWindow(edit);
 }
 
 }  // namespace

@@ -158,6 +158,48 @@ TEST_F(NetworkSearch, MaxFreqDiffThenSaveWritesTheCheckedEntries) {
             file.substr(body));
 }
 
+TEST_F(NetworkSearch, TabAndShiftTabFollowTheTabOrder) {
+  using W = SearchWindow;
+  const std::vector<int> order = {W::kButton2,  W::kButton3,  W::kListView1, W::kButton7, W::kButton8,
+                                  W::kButton9,  W::kButton10, W::kButton11,  W::kButton1, W::kSpinEdit1};
+  std::vector<int> forward = order;
+  forward.push_back(W::kButton2);  // and round again
+  SetForegroundWindow(form1_);
+  SetFocus(form1_);
+  EXPECT_EQ(forward, TabStops(form1_, static_cast<int>(forward.size())));
+  EXPECT_EQ(std::vector<int>(order.rbegin(), order.rend()),
+            TabStops(form1_, static_cast<int>(order.size()), true));
+}
+
+TEST_F(NetworkSearch, SpinEdit1StepsByOneWithoutSpeedingUpOnWhite) {
+  HWND arrows = FindControl(form1_, SearchWindow::kSpinEdit1Arrows);
+  HWND box = FindControl(form1_, SearchWindow::kSpinEdit1);
+  UDACCEL accel[4] = {};
+  ASSERT_EQ(1, SendMessageA(arrows, UDM_GETACCEL, 4, reinterpret_cast<LPARAM>(accel)));
+  EXPECT_EQ(1u, accel[0].nInc);
+
+  // The Up and Down keys on the box: one step a press, stopping at 1 and 20.
+  struct Case {
+    int from;
+    UINT key;
+    int presses, to;
+  };
+  SetForegroundWindow(form1_);
+  SetFocus(box);
+  for (Case c : {Case{5, VK_UP, 1, 6}, Case{5, VK_DOWN, 2, 3}, Case{19, VK_UP, 3, 20}, Case{2, VK_DOWN, 3, 1}}) {
+    SendMessageA(arrows, UDM_SETPOS32, 0, c.from);
+    for (int i = 0; i < c.presses; ++i) PressKey(c.key);
+    EXPECT_EQ(c.to, SendMessageA(arrows, UDM_GETPOS32, 0, 0)) << c.from << " " << c.presses;
+    EXPECT_EQ(std::to_string(c.to), Text(SearchWindow::kSpinEdit1));
+  }
+
+  RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  HDC dc = GetDC(box);
+  const COLORREF field = GetPixel(dc, 2, 2);
+  ReleaseDC(box, dc);
+  EXPECT_EQ(GetSysColor(COLOR_WINDOW), field);
+}
+
 TEST_F(NetworkSearch, SelectAllNoneAndClearAll) {
   ASSERT_TRUE(SearchCompletes());
   Click(SearchWindow::kButton11);
@@ -240,7 +282,7 @@ TEST_F(NetworkSearch, AFailedSaveKeepsTheOldListAndTheEntries) {
     EXPECT_EQ("Unable to write to " + listPath_ + ".", boxes.boxes()[0].text);
   }
   CloseHandle(lock);
-  EXPECT_EQ(3, Count());  // the unticked entry is gone, as before a write
+  EXPECT_EQ(4, Count());  // unticked entries go only once the list is saved
   EXPECT_EQ("old list", ReadAll(listPath_));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(blocker.c_str()));
 }

@@ -275,9 +275,26 @@ TEST_F(WebUpdateWindowTest, TypedFolderIsUsedFromTheNextTick) {
   }
   EXPECT_FALSE(FileExists(defaultFolder + "0130.ini"));
 
-  TypeFolder("");  // empty again: the default folder comes back
-  ClickPosition(Row("13.0E"));
-  EXPECT_TRUE(FileExists(defaultFolder + "0130.ini"));
+  // Empty again, or only blanks: no folder typed, the default comes back.
+  for (const char* none : {"", "   "}) {
+    SCOPED_TRACE('"' + std::string(none) + '"');
+    DeleteFileA((defaultFolder + "0130.ini").c_str());
+    TypeFolder(none);
+    ClickPosition(Row("13.0E"));
+    EXPECT_TRUE(FileExists(defaultFolder + "0130.ini"));
+  }
+}
+
+// ---- keyboard -------------------------------------------------------------------
+
+TEST_F(WebUpdateWindowTest, TabWalksTheButtonsColumnByColumnThenTheFolderBox) {
+  std::vector<int> expected = {WebUpdateWindow::kButton57};
+  for (const CatalogueRow& row : velq::TpCatalogue)  // each column top to bottom
+    expected.push_back(WebUpdateWindow::PositionButtonId(row.button));
+  for (int id : {WebUpdateWindow::kButton58, WebUpdateWindow::kEdit1, WebUpdateWindow::kButton57})
+    expected.push_back(id);
+  SetFocus(window);
+  EXPECT_EQ(expected, TabStops(window, static_cast<int>(expected.size())));
 }
 
 // ---- update all --------------------------------------------------------------
@@ -372,9 +389,16 @@ TEST_F(WebUpdateWindowTest, ChangeDirectoryPutsTheChosenFolderIntoEdit1) {
   const std::string chosen = scratch.bare();
   RECT dialogRect{};
   bool titled = false;
+  HWND owner = nullptr;
+  bool windowUsable = false;
   DialogCatcher dialogs([&](HWND dialog) {
     GetWindowRect(dialog, &dialogRect);
     titled = FindWindowExA(dialog, nullptr, nullptr, "Select a folder") != nullptr;
+    // No owner: the web update window stays usable, and clicking "Change
+    // directory" again finds this dialog rather than opening a second one.
+    owner = GetWindow(dialog, GW_OWNER);
+    windowUsable = IsWindowEnabled(window);
+    PostMessageA(FindControl(window, WebUpdateWindow::kButton58), BM_CLICK, 0, 0);
     PostMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(chosen.c_str()));
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
   });
@@ -388,6 +412,8 @@ TEST_F(WebUpdateWindowTest, ChangeDirectoryPutsTheChosenFolderIntoEdit1) {
 
   ASSERT_EQ(attempts, dialogs.otherDialogCount());
   EXPECT_TRUE(titled);
+  EXPECT_EQ(nullptr, owner);
+  EXPECT_TRUE(windowUsable);
   EXPECT_EQ(chosen + "\\", ControlText(window, WebUpdateWindow::kEdit1));
   // Centred on the work area's size, the work area's own origin left out.
   RECT work{};

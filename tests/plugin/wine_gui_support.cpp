@@ -123,6 +123,31 @@ void SetEditText(HWND window, int id, const std::string& text) {
   SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+void PressKey(UINT vk, bool shift) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  const BYTE saved = keys[VK_SHIFT];
+  keys[VK_SHIFT] = shift ? 0x80 : 0;
+  SetKeyboardState(keys);
+  HWND focus = GetFocus();
+  const UINT scan = MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+  PostMessageA(focus, WM_KEYDOWN, vk, static_cast<LPARAM>(1 | scan << 16));
+  PostMessageA(focus, WM_KEYUP, vk, static_cast<LPARAM>(1 | scan << 16 | 0xC0000000u));
+  PumpPending();
+  keys[VK_SHIFT] = saved;
+  SetKeyboardState(keys);
+}
+
+std::vector<int> TabStops(HWND window, int presses, bool back) {
+  std::vector<int> ids;
+  for (int i = 0; i < presses; ++i) {
+    PressKey(VK_TAB, back);
+    HWND focus = GetFocus();
+    ids.push_back(focus && focus != window ? GetDlgCtrlID(focus) : 0);
+  }
+  return ids;
+}
+
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
   return mdhost::pumpMessagesUntil(done, timeout);
 }

@@ -35,6 +35,14 @@ void ClickButton(HWND window, int id);
 void SendButtonCommand(HWND window, int id);
 void SetEditText(HWND window, int id, const std::string& text);
 
+// A key pressed and released on the focused control, posted as the keyboard
+// queues it, so the thread's message hooks see it; then pumped. With `shift`
+// the thread's key state says Shift is held meanwhile.
+void PressKey(UINT vk, bool shift = false);
+// The control ids that `presses` presses of Tab (Shift+Tab with `back`) move
+// the focus to, from the focus as it is (0: the window itself).
+std::vector<int> TabStops(HWND window, int presses, bool back = false);
+
 // Dispatches messages until `done` holds or `timeout` passes; true if it held.
 bool PumpUntil(const std::function<bool()>& done,
                std::chrono::milliseconds timeout = std::chrono::seconds(5));
