@@ -107,7 +107,7 @@ void SearchWindow::FormCreate() {
   SetLabelText(label1_, "");
   SetLabelText(label2_, "");
   SetLabelText(label3_, "");
-  // SearchDone starts at 1 and the section count at 0 in a new capture.
+  // A new capture starts idle: SearchDone is 1 until Start Search.
 }
 
 void SearchWindow::SetLabel2(const std::string& text) { SetLabelText(label2_, text); }
