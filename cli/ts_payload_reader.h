@@ -3,9 +3,14 @@
 // so that the section splitter gets exactly the payload bytes and knows
 // where units start: the payload follows any adaptation field
 // (adaptation_field_control 3; 2 carries none), a packet flagged by
-// transport_error_indicator is dropped, a repeated packet (same continuity
-// counter) is ignored, and a gap in the counter reports lost packets.
+// transport_error_indicator is dropped, a packet sent twice (the same
+// continuity counter and the same bytes) is ignored, and a gap in the
+// counter reports lost packets. The same counter with other contents is
+// such a gap too: a repeat copies its original, so a new packet with the
+// last one's counter means a whole round of the counter went missing.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -23,7 +28,11 @@ class TsPayloadReader {
   TsPidPayload Read(const std::uint8_t* packet);
 
  private:
+  bool RepeatsLast(const std::uint8_t* packet, std::size_t offset) const;
+
   int counter_ = -1;  // of the last packet with a payload; -1 before the first
+  std::array<std::uint8_t, 188> last_{};  // that packet, to know a repeat
+  std::size_t lastOffset_ = 0;            // where its payload starts
 };
 
 }  // namespace velq

@@ -152,7 +152,10 @@ void OnDvbpsiSubtable(dvbpsi_t* handle, std::uint8_t tableId, std::uint16_t exte
 // A receiver drops packets flagged as damaged before any decoder sees them.
 // Packets without a payload carry nothing for a section decoder, and
 // libdvbpsi 1.3 takes their counter, which rightly stays the same, for a gap
-// and drops the table under way: they are left out too.
+// and drops the table under way: they are left out too. Its demux also
+// takes any packet with the last one's counter for lost packets, a true
+// repeat as well (dropping the section under way), so there it completes
+// no more than we do.
 std::vector<Table> DecodeWithDvbpsi(const std::vector<TsPacket>& packets) {
   DvbpsiTables tables;
   dvbpsi_t* handle = dvbpsi_new(nullptr, DVBPSI_MSG_NONE);

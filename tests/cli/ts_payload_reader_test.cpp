@@ -12,9 +12,10 @@ using Packet = std::array<std::uint8_t, 188>;
 
 // A packet of PID 0x0010: flags 0x80 transport error, 0x40 unit start;
 // control as in the header; counter; adaptation_field_length when control 2 or 3.
-Packet Make(std::uint8_t flags, unsigned control, unsigned counter, std::uint8_t adaptationLength = 0) {
+Packet Make(std::uint8_t flags, unsigned control, unsigned counter, std::uint8_t adaptationLength = 0,
+            std::uint8_t fill = 0xAB) {
   Packet p{};
-  p.fill(0xAB);
+  p.fill(fill);
   p[0] = 0x47;
   p[1] = flags;
   p[2] = 0x10;
@@ -34,6 +35,7 @@ TEST(TsPayloadReader, ReadsPayloadStartsGapsRepeatsAndDamage) {
       {Make(0x40, 1, 3), false, 184, true},       // the first packet: no gap to see
       {Make(0x00, 1, 4), false, 184, false},
       {Make(0x00, 1, 4), false, 0, false},        // sent twice: ignored
+      {Make(0x40, 1, 4, 0, 0xCD), true, 184, true},  // same counter, other bytes: a round was lost
       {Make(0x00, 2, 4, 183), false, 0, false},   // adaptation field only: counter stays
       {Make(0x40, 3, 5, 7), false, 176, true},    // payload after 1 + 7 adaptation bytes
       {Make(0x00, 3, 6, 183), false, 0, false},   // adaptation field fills the packet
