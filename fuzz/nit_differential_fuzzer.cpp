@@ -173,6 +173,7 @@ std::vector<Table> DecodeWithDvbpsi(const std::vector<TsPacket>& packets) {
 struct OurTables {
   std::vector<Sections> Tables;      // every complete table, in the order completed
   std::set<std::uint16_t> NetworkIds;  // of every good NIT actual section
+  bool VersionReused = false;  // a section came again with its version but other contents
 };
 
 // The splitter and collector as the capture runs them; after each complete
@@ -181,8 +182,18 @@ class OurDecoder {
  public:
   OurDecoder()
       : splitter_([this](std::span<const std::uint8_t> section) {
-          if (section[0] == 0x40) found_.NetworkIds.insert(static_cast<std::uint16_t>(section[3] << 8 | section[4]));
+          if (section[0] == 0x40 && section.size() >= 8) {
+            found_.NetworkIds.insert(static_cast<std::uint16_t>(section[3] << 8 | section[4]));
+            const std::uint32_t key = static_cast<std::uint32_t>(section[3] << 16 | section[4] << 8 | (section[5] & 0x3E)) << 8 | section[6];
+            SectionBytes& latest = latest_[key];
+            if (!latest.empty() && !std::ranges::equal(latest, section)) found_.VersionReused = true;
+            latest.assign(section.begin(), section.end());
+          }
           if (collector_.Add(section)) {
+            for (const SectionBytes& s : collector_.Sections()) {
+              const std::uint32_t key = static_cast<std::uint32_t>(s[3] << 16 | s[4] << 8 | (s[5] & 0x3E)) << 8 | s[6];
+              Require(latest_[key] == s, "a complete table holds no section since sent with other contents");
+            }
             found_.Tables.push_back(collector_.Sections());
             collector_.Reset();
           }
@@ -193,6 +204,7 @@ class OurDecoder {
 
  private:
   OurTables found_;
+  std::map<std::uint32_t, SectionBytes> latest_;  // by network, version, section number
   NitTableCollector collector_;
   SectionSplitter splitter_;
 };
@@ -313,6 +325,11 @@ void CheckRecording(std::span<const std::uint8_t> file) {
   // Tables of two networks interleaved: we take one network at a time,
   // libdvbpsi each in parallel, so completions may differ.
   if (ours.NetworkIds.size() > 1) return;
+  // A section sent again with its version but other contents (the version
+  // counts modulo 32; a recording may be cut): what was held is another
+  // table. We start again from that section, libdvbpsi from the next packet
+  // after a counter gap, so they may complete different tables, or one none.
+  if (ours.VersionReused) return;
   for (const Table& theirs : DecodeWithDvbpsi(aligned)) {
     const bool found = std::any_of(ours.Tables.begin(), ours.Tables.end(),
                                    [&](const Sections& s) { return TableOfSections(s) == theirs; });

@@ -1,5 +1,7 @@
 #include "search/nit_table_collector.h"
 
+#include <algorithm>
+
 namespace velq {
 namespace {
 
@@ -37,7 +39,14 @@ bool NitTableCollector::Add(std::span<const std::uint8_t> section) {
   const bool sameTable = collecting_ && networkId == networkId_ && version == version_ &&
                          sections_.size() == std::size_t{last} + 1;
   if (!sameTable) StartCollecting(networkId, version, last);
-  if (complete_ || !sections_[number].empty()) return false;
+  if (complete_) return false;
+  if (!sections_[number].empty()) {
+    if (std::ranges::equal(sections_[number], section)) return false;  // a repeat
+    // Same version, other contents: the version number (modulo 32) came
+    // round again over lost data, or a recording was cut. What is held
+    // belongs to another table: mixing them would describe none.
+    StartCollecting(networkId, version, last);
+  }
 
   sections_[number].assign(section.begin(), section.end());
   complete_ = --missing_ == 0;

@@ -2,7 +2,8 @@
 // Collects checked sections of one table_id into one complete table: by
 // section_number, for one network_id and version. A section of another
 // network_id, version or last_section_number starts the collection again,
-// so a table never mixes versions. The table is complete when sections 0 to
+// so a table never mixes versions; so does a section that has the number of
+// one held but other contents. The table is complete when sections 0 to
 // last_section_number are all in, in whatever order they came.
 
 #include <cstdint>

@@ -130,6 +130,7 @@ TEST(NitTableCollector, CompletesOneVersionOfOneNetwork) {
     std::uint8_t tableId, number, last;
     std::uint16_t network = 1;
     std::uint8_t version = 0;
+    const char* name = "";  // other network names: other contents
   };
   const struct {
     const char* name;
@@ -146,6 +147,9 @@ TEST(NitTableCollector, CompletesOneVersionOfOneNetwork) {
        4},
       {"network change restarts", {{0x40, 0, 1, 1}, {0x40, 1, 1, 2}, {0x40, 0, 1, 2}}, 2},
       {"last_section_number change restarts", {{0x40, 0, 1}, {0x40, 1, 2}, {0x40, 0, 2}, {0x40, 2, 2}}, 3},
+      {"same number, other contents restarts",
+       {{0x40, 0, 2}, {0x40, 1, 2}, {0x40, 1, 2, 1, 0, "x"}, {0x40, 2, 2}, {0x40, 0, 2}},
+       4},
       {"number above last ignored", {{0x40, 0, 1}, {0x40, 2, 1}}, std::nullopt},
       {"256 sections", {}, 255},
   };
@@ -158,7 +162,8 @@ TEST(NitTableCollector, CompletesOneVersionOfOneNetwork) {
     std::optional<std::size_t> completedBy;
     for (std::size_t i = 0; i < adds.size(); ++i) {
       NitSection s{.TableId = adds[i].tableId, .NetworkId = adds[i].network, .Version = adds[i].version,
-                   .SectionNumber = adds[i].number, .LastSectionNumber = adds[i].last};
+                   .SectionNumber = adds[i].number, .LastSectionNumber = adds[i].last,
+                   .NetworkName = adds[i].name};
       if (collector.Add(BuildNitSection(s))) {
         EXPECT_FALSE(completedBy) << c.name;
         completedBy = i;
