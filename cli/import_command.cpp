@@ -145,7 +145,9 @@ std::vector<PositionFiles> GroupCatalogueTables(const std::string& tables, std::
   return groups;
 }
 
-int Import(const ImportOptions& options, std::FILE* out, std::FILE* err) {
+}  // namespace
+
+int RunImport(const ImportOptions& options, std::FILE* out, std::FILE* err) {
   if (!options.folder.empty() && !fs::is_directory(options.folder)) {
     std::fprintf(err, "velqtp: no such folder: %s\n", options.folder.c_str());
     return kExitFailure;
@@ -186,17 +188,6 @@ int Import(const ImportOptions& options, std::FILE* out, std::FILE* err) {
                  uncovered.size() == 1 ? "" : "s", names.c_str());
   }
   return kExitOk;
-}
-
-}  // namespace
-
-int RunImport(const ImportOptions& options, std::FILE* out, std::FILE* err) {
-  try {
-    return Import(options, out, err);
-  } catch (const std::exception& e) {
-    std::fprintf(err, "velqtp: %s\n", e.what());
-    return kExitFailure;
-  }
 }
 
 }  // namespace velq

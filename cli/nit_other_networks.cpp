@@ -1,21 +1,12 @@
 #include "cli/nit_other_networks.h"
 
+#include "cli/check_list_sink.h"
 #include "cli/nit_network_name.h"
 
 namespace velq {
 namespace {
 
 constexpr std::size_t kSmallestLongSection = 12;
-
-class OtherNetworkSink : public NitEntrySink {
- public:
-  explicit OtherNetworkSink(OtherNetwork& network) : network_(network) {}
-  void AddCheckedEntry(const std::string& text) override { network_.list.Add(text, true); }
-  void SetSatelliteLine(const std::string& text) override { network_.satelliteLine = text; }
-
- private:
-  OtherNetwork& network_;
-};
 
 }  // namespace
 
@@ -39,7 +30,7 @@ void NitOtherNetworks::OnSection(std::span<const std::uint8_t> section) {
   if (!collector.Add(section)) return;
   network.complete = true;
   network.name = NetworkNameOf(collector.Sections());
-  OtherNetworkSink sink(network);
+  CheckListSink sink(network.list, network.satelliteLine);
   // Satellite lines use a point, as the actual's do in velqtp.
   ParseNitBuffer(collector.Sections(), network.position, sink, '.');
   collectors_.erase(networkId);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "cli/check_list_sink.h"
 #include "cli/nit_other_networks.h"
 #include "cli/ts_packet_framer.h"
 #include "cli/ts_payload_reader.h"
@@ -18,23 +19,13 @@ class RecordedStreamHost : public NitFilterHost {
   void SendStopFilter() override {}
 };
 
-class ListSink : public NitEntrySink {
- public:
-  explicit ListSink(NitScanResult& result) : result_(result) {}
-  void AddCheckedEntry(const std::string& text) override { result_.list.Add(text, true); }
-  void SetSatelliteLine(const std::string& text) override { result_.satelliteLine = text; }
-
- private:
-  NitScanResult& result_;
-};
-
 }  // namespace
 
 NitScanResult ScanForNit(const BlockReader& read, const ScanProgress& onProgress,
                          NitOtherNetworks* others) {
   NitScanResult result;
   RecordedStreamHost host;
-  ListSink sink(result);
+  CheckListSink sink(result.list, result.satelliteLine);
   NitCapture capture(host, sink, '.');
   capture.StartSearch();
 

@@ -103,7 +103,9 @@ std::vector<std::string> CollectOtherNetworks(const NitOtherNetworks& others, st
   return lines;
 }
 
-int Scan(const ScanOptions& options, std::FILE* out, std::FILE* err) {
+}  // namespace
+
+int RunScan(const ScanOptions& options, std::FILE* out, std::FILE* err) {
   const std::optional<int>& maxDiff = options.maxFreqDiff;
   if (maxDiff && (*maxDiff < kMinMaxFreqDiff || *maxDiff > kMaxMaxFreqDiff)) {
     std::fprintf(err, "velqtp: --max-freq-diff must be a whole number of MHz from %d to %d\n",
@@ -145,18 +147,6 @@ int Scan(const ScanOptions& options, std::FILE* out, std::FILE* err) {
   for (const std::string& line : networkLines) std::fprintf(out, "%s\n", line.c_str());
   for (std::size_t i = 1; i < lists.size(); ++i) FinishAndSave(lists[i], options, out);
   return kExitOk;
-}
-
-}  // namespace
-
-int RunScan(const ScanOptions& options, std::FILE* out, std::FILE* err) {
-  try {
-    return Scan(options, out, err);
-  } catch (const std::exception& e) {
-    // Input, save and integer errors all carry the text for the user.
-    std::fprintf(err, "velqtp: %s\n", e.what());
-    return kExitFailure;
-  }
 }
 
 }  // namespace velq

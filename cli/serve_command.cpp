@@ -112,22 +112,17 @@ int Serve(const ServeOptions& options, std::FILE* out, std::FILE* err) {
 }  // namespace
 
 int RunServe(const ServeOptions& options, std::FILE* out, std::FILE* err) {
-  try {
-    if (!std::filesystem::is_directory(options.folder)) {
-      std::fprintf(err, "velqtp: no such folder: %s\n", options.folder.c_str());
-      return kExitFailure;
-    }
-    if (!options.staticOut.empty()) {
-      const StaticSiteCounts counts = WriteStaticSite(options.folder, options.staticOut);
-      std::fprintf(out, "Wrote %zu lists to %s/pos/ (removed %zu stale)\n", counts.written,
-                   options.staticOut.c_str(), counts.removed);
-      return kExitOk;
-    }
-    return Serve(options, out, err);
-  } catch (const std::exception& e) {
-    std::fprintf(err, "velqtp: %s\n", e.what());
+  if (!std::filesystem::is_directory(options.folder)) {
+    std::fprintf(err, "velqtp: no such folder: %s\n", options.folder.c_str());
     return kExitFailure;
   }
+  if (!options.staticOut.empty()) {
+    const StaticSiteCounts counts = WriteStaticSite(options.folder, options.staticOut);
+    std::fprintf(out, "Wrote %zu lists to %s/pos/ (removed %zu stale)\n", counts.written,
+                 options.staticOut.c_str(), counts.removed);
+    return kExitOk;
+  }
+  return Serve(options, out, err);
 }
 
 }  // namespace velq

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -160,17 +161,24 @@ int main(int argc, char** argv) {
     return status == 0 ? velq::kExitOk : velq::kExitUsage;
   }
 
-  if (*scanCommand) {
-    scan.maxFreqDiff = maxFreqDiff;
-    return velq::RunScan(scan, stdout, stderr);
+  // Input, save and integer errors carry the text for the user; no command
+  // ends velqtp with an uncaught exception.
+  try {
+    if (*scanCommand) {
+      scan.maxFreqDiff = maxFreqDiff;
+      return velq::RunScan(scan, stdout, stderr);
+    }
+    if (*fetchCommand) return velq::RunFetch(fetch, stdout, stderr);
+    if (*updateAllCommand) return velq::RunUpdateAll(fetch, stdout, stderr);
+    if (*importCommand) return velq::RunImport(import, stdout, stderr);
+    if (*exportCommand) return velq::RunExport(exportList, stdout, stderr);
+    if (*diffCommand) return velq::RunDiff(diffOld, diffNew, stdout, stderr);
+    if (*serveCommand) return velq::RunServe(serve, stdout, stderr);
+    if (*positionsCommand) velq::PrintPositionNames(stdout);
+    if (*catalogueCommand) updateAllOrder ? velq::PrintUpdateAllOrder(stdout) : velq::PrintCatalogue(stdout);
+    return velq::kExitOk;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "velqtp: %s\n", e.what());
+    return velq::kExitFailure;
   }
-  if (*fetchCommand) return velq::RunFetch(fetch, stdout, stderr);
-  if (*updateAllCommand) return velq::RunUpdateAll(fetch, stdout, stderr);
-  if (*importCommand) return velq::RunImport(import, stdout, stderr);
-  if (*exportCommand) return velq::RunExport(exportList, stdout, stderr);
-  if (*diffCommand) return velq::RunDiff(diffOld, diffNew, stdout, stderr);
-  if (*serveCommand) return velq::RunServe(serve, stdout, stderr);
-  if (*positionsCommand) velq::PrintPositionNames(stdout);
-  if (*catalogueCommand) updateAllOrder ? velq::PrintUpdateAllOrder(stdout) : velq::PrintCatalogue(stdout);
-  return velq::kExitOk;
 }
