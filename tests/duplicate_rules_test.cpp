@@ -22,26 +22,17 @@ TEST(RemoveDuplicatedTest, KeepsTheFirstOfCaseBlindEqualsAndChecksEverything) {
   VectorCheckList empty;
   EXPECT_EQ(RemoveDuplicated(empty), (SearchStatus{"Search finished", "Found 0 TP(s) in total"}));
 
-  VectorCheckList list = ListOf({{"11727,V,27500,34,DVB-S,QPSK", false},
-                                 {"11727,v,27500,34,dvb-s,qpsk", false},
-                                 {"11727,V,27500,34,DVB-S,QPSK", true},
-                                 {"12188,H,27500,23,DVB-S2,8PSK", false},
+  VectorCheckList list = ListOf({{"11727,V,27500,34,DVB-S,QPSK", false}, {"11727,v,27500,34,dvb-s,qpsk", false},
+                                 {"11727,V,27500,34,DVB-S,QPSK", true}, {"12188,H,27500,23,DVB-S2,8PSK", false},
                                  {"10714,H,22000,56,DVB-S,QPSK", true}});
   EXPECT_EQ(RemoveDuplicated(list), (SearchStatus{"Search finished", "Found 3 TP(s) in total"}));
   // Lower case sorts first, so the lower-case text is the first of its group.
-  EXPECT_EQ(list.entries(), (Entries{{"10714,H,22000,56,DVB-S,QPSK", true},
-                                     {"11727,v,27500,34,dvb-s,qpsk", true},
+  EXPECT_EQ(list.entries(), (Entries{{"10714,H,22000,56,DVB-S,QPSK", true}, {"11727,v,27500,34,dvb-s,qpsk", true},
                                      {"12188,H,27500,23,DVB-S2,8PSK", true}}));
 }
 
 TEST(RemoveNearDuplicatesTest, ComparesNeighboursOnTheSamePolarisation) {
-  struct Case {
-    const char* name;
-    Entries before;
-    int maxDiff;
-    std::vector<std::string> kept;
-  };
-  const Case cases[] = {
+  const struct { const char* name; Entries before; int maxDiff; std::vector<std::string> kept; } cases[] = {
       {"difference equal to D", {{"11000,H,1"}, {"11005,H,1"}}, 5, {"11000,H,1"}},
       {"one more than D", {{"11000,H,1"}, {"11006,H,1"}}, 5, {"11000,H,1", "11006,H,1"}},
       {"chain keeps only the first", {{"11000,H,1"}, {"11004,H,1"}, {"11008,H,1"}}, 5, {"11000,H,1"}},
@@ -54,16 +45,13 @@ TEST(RemoveNearDuplicatesTest, ComparesNeighboursOnTheSamePolarisation) {
       {"signed difference", {{"+1000,H,1"}, {"-1000,H,1"}}, 1, {"+1000,H,1"}},
       {"too short for a polarisation", {{"11000,"}, {"11000,"}}, 5, {"11000,", "11000,"}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     VectorCheckList list = ListOf(c.before);
-    EXPECT_EQ(RemoveNearDuplicates(list, c.maxDiff), FinishedStatus(static_cast<int>(c.kept.size())))
-        << c.name;
+    EXPECT_EQ(RemoveNearDuplicates(list, c.maxDiff), FinishedStatus(static_cast<int>(c.kept.size()))) << c.name;
     EXPECT_EQ(list.CheckedTexts(), c.kept) << c.name;
     EXPECT_EQ(list.Count(), static_cast<int>(c.kept.size())) << c.name;
   }
-}
-
-TEST(RemoveNearDuplicatesTest, ReadsTheDifferenceAgainForEachPair) {
+  // The spin box is read again for each pair.
   VectorCheckList list = ListOf({{"11000,H"}, {"11003,H"}, {"11006,H"}, {"11009,H"}});
   const int limits[] = {2, 3, 2};
   std::size_t reads = 0;
@@ -74,28 +62,20 @@ TEST(RemoveNearDuplicatesTest, ReadsTheDifferenceAgainForEachPair) {
 
 TEST(RemoveNearDuplicatesTest, StopsAtAnInvalidFrequencyWithoutDeleting) {
   // Sorted: 11000, 11003, 12000, 13000, 1x000 (letters after digits).
-  VectorCheckList list =
-      ListOf({{"11000,H,1"}, {"11003,H,1"}, {"12000,V,1", false}, {"1x000,H,1"}, {"13000,H,1"}});
+  VectorCheckList list = ListOf({{"11000,H,1"}, {"11003,H,1"}, {"12000,V,1", false}, {"1x000,H,1"}, {"13000,H,1"}});
   try {
     RemoveNearDuplicates(list, 5);
     ADD_FAILURE() << "no error";
   } catch (const InvalidIntegerError& e) {
     EXPECT_STREQ(e.what(), "'1x000' is not a valid integer value");
   }
-  EXPECT_EQ(list.entries(), (Entries{{"11000,H,1", true},
-                                     {"11003,H,1", false},
-                                     {"12000,V,1", false},
-                                     {"13000,H,1", true},
-                                     {"1x000,H,1", true}}));
-}
-
-TEST(EntryFrequencyTest, FirstFiveCharactersAsSignAndDigits) {
-  EXPECT_EQ(EntryFrequency("11727,V,27500"), 11727);
+  EXPECT_EQ(list.entries(), (Entries{{"11000,H,1", true}, {"11003,H,1", false}, {"12000,V,1", false},
+                                     {"13000,H,1", true}, {"1x000,H,1", true}}));
+  // The frequency is the first five characters as an optional sign and digits.
   EXPECT_EQ(EntryFrequency("-0012,H"), -12);
   EXPECT_EQ(EntryFrequency("123"), 123);
-  for (const std::string bad : {"", "+", "-,H", " 1000", "1 000", "0x1F0", "11a00,H"}) {
+  for (const std::string bad : {"", "+", "-,H", " 1000", "1 000", "0x1F0"})
     EXPECT_THROW(EntryFrequency(bad), InvalidIntegerError) << '"' << bad << '"';
-  }
 }
 
 }  // namespace

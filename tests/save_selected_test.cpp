@@ -1,20 +1,19 @@
+// "Save selected" on real files: the exact bytes of the list file, and every
+// failure leaving both the list and the old file as they were.
+
 #include "search/save_selected.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
+#include <string>
 
 #include "core/file_store.h"
-#include "tests/support/test_files.h"
-#include "search/transponder_list_file.h"
 #include "search/vector_check_list.h"
+#include "tests/support/test_files.h"
 
 namespace velq {
 namespace {
@@ -23,15 +22,12 @@ namespace fs = std::filesystem;
 using test::ReadFile;
 using test::WriteFile;
 
-
-// Files may grow only to `bytes` while it lives: a real write failure
-// (EFBIG) in the middle of a save.
+// Files may grow only to `bytes` while it lives: a real write failure (EFBIG).
 class FileSizeLimit {
  public:
-  explicit FileSizeLimit(rlim_t bytes) {
+  explicit FileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
     getrlimit(RLIMIT_FSIZE, &saved_);
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{bytes, saved_.rlim_max};
+    const rlimit limit{bytes, saved_.rlim_max};
     setrlimit(RLIMIT_FSIZE, &limit);
   }
   ~FileSizeLimit() {
@@ -40,112 +36,81 @@ class FileSizeLimit {
   }
 
  private:
+  void (*oldHandler_)(int);
   rlimit saved_{};
-  void (*oldHandler_)(int) = nullptr;
 };
 
-// The text of the `Error` that `action` throws.
-template <typename Error, typename Action>
-std::string FailureText(Action action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "no error";
-}
+// The year is padded to four digits; '.' is the locale's time separator.
+const std::string kHeader = ";    [Created by Velq Transponders Updater 0987-01-02 00.04.05]\r\n";
+const std::string kOldFile = "old list\r\n";
 
-class SaveSelectedTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "velq-save-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    request_ = {dir_.string() + "/", "0192", "Astra (19,2\xB0" "E)", {2024, 3, 9, 18, 5, 42}, ':'};
-    list_.Add("12188,H,27500,23,DVB-S2,8PSK", true);
-    list_.Add("11727,V,27500,34,DVB-S,QPSK", true);
-    list_.Add("11000,H,27500,34,DVB-S,QPSK", false);
+struct SaveSelectedTest : ::testing::Test {
+  SaveSelectedTest() {
+    list.Add("12188,H,27500,23,DVB-S2,8PSK", true);
+    list.Add("11727,V,27500,34,DVB-S,QPSK", true);
+    list.Add("11000,H,27500,34,DVB-S,QPSK", false);
+    WriteFile(target, kOldFile);
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  fs::path Target() const { return dir_ / "0192.ini"; }
   bool OnlyTargetInFolder() const {
-    return std::distance(fs::directory_iterator(dir_), fs::directory_iterator()) == 1;
+    return std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()) == 1;
   }
 
-  fs::path dir_;
-  SaveSelectedRequest request_;
-  VectorCheckList list_;
-  const std::string oldFile_ = "old list\r\n";
+  test::TempFolder dir;
+  const std::string target = dir / "0192.ini";
+  SaveSelectedRequest request{dir.path().string() + "/", "0192", "Astra (19,2\xB0" "E)", {987, 1, 2, 0, 4, 5}, '.'};
+  VectorCheckList list;
 };
 
-TEST_F(SaveSelectedTest, WritesCheckedEntriesAndDropsTheRest) {
-  WriteFile(Target(), oldFile_);
-  WriteFile(TempPathBeside(Target().string()), "half a li");  // left by a crash
-  EXPECT_EQ(SaveSelected(list_, request_), Target().string());
-  const std::vector<std::string> kept = {"11727,V,27500,34,DVB-S,QPSK", "12188,H,27500,23,DVB-S2,8PSK"};
-  EXPECT_EQ(list_.CheckedTexts(), kept);
-  EXPECT_EQ(list_.Count(), 2);
-  EXPECT_EQ(ReadFile(Target()),
-            TransponderListFileBytes({"0192", request_.satPositionName, kept}, request_.now, ':'));
+TEST_F(SaveSelectedTest, WritesCheckedEntriesInListOrderThenDropsTheRest) {
+  WriteFile(TempPathBeside(target), "half a li");  // left by a crash
+  EXPECT_EQ(SaveSelected(list, request), target);
+  EXPECT_EQ(ReadFile(target), kHeader +
+                                  "[SATTYPE]\r\n1=0192\r\n2=Astra (19,2\xB0" "E)\r\n"
+                                  "[DVB]\r\n0=2\r\n1=11727,V,27500,34,DVB-S,QPSK\r\n2=12188,H,27500,23,DVB-S2,8PSK\r\n");
+  EXPECT_EQ(list.entries(), (std::vector<VectorCheckList::Entry>{{"11727,V,27500,34,DVB-S,QPSK", true},
+                                                                 {"12188,H,27500,23,DVB-S2,8PSK", true}}));
   EXPECT_TRUE(OnlyTargetInFolder());
 }
 
-TEST_F(SaveSelectedTest, NoPositionYetWritesNothing) {
-  request_.satPositionCode.clear();
-  EXPECT_EQ(FailureText<SaveSelectedError>([&] { SaveSelected(list_, request_); }), kNoSatellitePositionText);
-  EXPECT_EQ(list_.Count(), 3);
-  EXPECT_TRUE(fs::is_empty(dir_));
-}
-
-TEST_F(SaveSelectedTest, MissingFolderFailsBeforeTouchingTheList) {
-  request_.folder = (dir_ / "missing").string() + "/";
-  EXPECT_EQ(FailureText<FileStoreError>([&] { SaveSelected(list_, request_); }),
-            "I/O error " + std::to_string(ENOENT));
-  EXPECT_EQ(list_.Count(), 3);
-}
-
-TEST_F(SaveSelectedTest, HeaderWriteFailureLeavesListAndOldFile) {
-  WriteFile(Target(), oldFile_);
-  const std::string error = FailureText<FileStoreError>([&] {
-    FileSizeLimit limit(10);
-    SaveSelected(list_, request_);
-  });
-  EXPECT_EQ(error, "I/O error " + std::to_string(EFBIG));
-  EXPECT_EQ(list_.Count(), 3);
-  EXPECT_EQ(ReadFile(Target()), oldFile_);
-  EXPECT_TRUE(OnlyTargetInFolder());
-}
-
-TEST_F(SaveSelectedTest, FailedWriteOrReplaceKeepsListAndOldFile) {
-  struct Case {
+TEST_F(SaveSelectedTest, FailureKeepsListAndOldFile) {
+  const std::string unableToWrite = "Unable to write to " + target;
+  const struct {
     const char* name;
-    bool targetIsFolder;   // the move over the target cannot succeed
-    bool writeFails;       // the disk fills after the header
-    bool staleTemp;        // a crash left a temporary file beside the list
+    std::string error;
+    rlim_t sizeLimit = 0;         // files cannot grow beyond it; 0: no limit
+    bool targetIsFolder = false;  // the move over the target cannot succeed
+    bool staleTemp = false;       // a crash left a temporary file beside the list
+    bool noPosition = false;      // no search has named a position yet
+    bool noFolder = false;
+  } cases[] = {
+      {"no position yet", kNoSatellitePositionText, 0, false, false, true},
+      {"missing folder", "I/O error 2", 0, false, false, false, true},
+      {"header write fails", "I/O error 27", 10},
+      {"content write fails", unableToWrite, kHeader.size() + 10},
+      {"content write fails after a crash", unableToWrite, kHeader.size() + 10, false, true},
+      {"target is a folder", unableToWrite, 0, true},
+      {"target is a folder after a crash", unableToWrite, 0, true, true},
   };
-  const Case cases[] = {
-      {"content write fails", false, true, false},
-      {"target is a folder", true, false, false},
-      {"content write fails after a crash", false, true, true},
-      {"target is a folder after a crash", true, false, true},
-  };
-  const size_t headerSize = CreatedByLine(request_.now, ':').size();
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    fs::remove_all(Target());
-    if (c.targetIsFolder) fs::create_directory(Target());
-    else WriteFile(Target(), oldFile_);
-    if (c.staleTemp) WriteFile(TempPathBeside(Target().string()), "half a li");
-    const std::string error = FailureText<SaveSelectedError>([&] {
+    fs::remove_all(target);
+    if (c.targetIsFolder) fs::create_directory(target);
+    else WriteFile(target, kOldFile);
+    if (c.staleTemp) WriteFile(TempPathBeside(target), "half a li");
+    SaveSelectedRequest failing = request;
+    if (c.noPosition) failing.satPositionCode.clear();
+    if (c.noFolder) failing.folder = dir / "missing/";
+    try {
       std::optional<FileSizeLimit> limit;
-      if (c.writeFails) limit.emplace(headerSize + 10);
-      SaveSelected(list_, request_);
-    });
-    EXPECT_EQ(error, "Unable to write to " + Target().string());
-    EXPECT_EQ(list_.Count(), 3) << "unticked entries are deleted only after a save";
-    if (c.targetIsFolder) EXPECT_TRUE(fs::is_directory(Target()));
-    else EXPECT_EQ(ReadFile(Target()), oldFile_);
+      if (c.sizeLimit) limit.emplace(c.sizeLimit);
+      SaveSelected(list, failing);
+      ADD_FAILURE() << "no error";
+    } catch (const std::exception& e) {
+      EXPECT_EQ(e.what(), c.error);
+    }
+    EXPECT_EQ(list.Count(), 3) << "unticked entries are deleted only after a save";
+    if (c.targetIsFolder) EXPECT_TRUE(fs::is_directory(target));
+    else EXPECT_EQ(ReadFile(target), kOldFile);
     EXPECT_TRUE(OnlyTargetInFolder());
   }
 }
