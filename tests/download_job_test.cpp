@@ -3,11 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "core/file_store.h"
@@ -21,7 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::ReadFile;
-using test::TempFolder;
 using test::WriteFile;
 
 // What update-all fetches, step 1 first: neither window order nor position
@@ -43,18 +40,20 @@ struct Answer {
   bool throws = false;
 };
 
-// Reports kProgress, answers as `script` says, records the URLs.
+// Reports kProgress and records the URL; a request for `failing` ("": every
+// request) gets `answer`, any other a whole list.
 struct ScriptedDownloader : Downloader {
-  std::function<Answer(const std::string& url)> script;
+  std::string failing;
+  Answer answer;
   std::vector<std::string> urls;
   DownloadResult Download(const std::string& url, const std::string& filePath,
                           const ProgressHandler& onProgress) override {
     urls.push_back(url);
     for (auto [done, total] : kProgress) onProgress(done, total);
-    const Answer answer = script(url);
-    if (answer.body) WriteFile(filePath, answer.body);
-    if (answer.throws) throw std::runtime_error("connection lost");
-    return answer.result;
+    const Answer a = url.ends_with(failing) ? answer : Answer{};
+    if (a.body) WriteFile(filePath, a.body);
+    if (a.throws) throw std::runtime_error("connection lost");
+    return a.result;
   }
 };
 
@@ -95,13 +94,13 @@ TEST(DownloadJobTest, OnlyAWholeDownloadReplacesTheList) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    TempFolder dir;
+    const test::TempFolder dir;
     const std::string target = dir / "0130.ini";
     if (c.targetIsDir) fs::create_directory(target);
     else WriteFile(target, "old list");
     if (c.staleTemp) WriteFile(TempPathBeside(target), "stale");
     ScriptedDownloader downloader;
-    downloader.script = [&](const std::string&) { return c.answer; };
+    downloader.answer = c.answer;
     Progress seen;
     const auto record = [&](std::uint32_t done, std::uint32_t max) { seen.emplace_back(done, max); };
     EXPECT_EQ(ErrorOf([&] { DownloadJob(url, target, record).Run(downloader); }), c.error);
@@ -117,16 +116,17 @@ TEST(DownloadJobTest, OnlyAWholeDownloadReplacesTheList) {
 // ends the run, and the steps before it keep their files.
 TEST(UpdateAllTest, FetchesTheStepsInOrderUntilTheFirstFailure) {
   const struct { const char* failing; Answer answer; std::size_t requests; std::string error; } cases[] = {
-      {nullptr, {}, 56, ""},  // failing: the pos value whose request fails
+      {"", {}, 56, ""},  // failing: the pos value whose request fails
       {"39.0E", {DownloadResult::Failed(), nullptr}, 10, "Error downloading URL: http://s.example/dl.php?pos=39.0E"},
       {"21.5E", {DownloadResult::LibraryMissing("URLMON.DLL"), nullptr}, 1, "Unable to load URLMON.DLL"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.failing ? c.failing : "no failure");
-    TempFolder first, second;
+    SCOPED_TRACE(c.failing);
+    const test::TempFolder first, second;
     std::string folder = first.path().string();
     ScriptedDownloader downloader;
-    downloader.script = [&](const std::string& url) { return c.failing && url.ends_with(c.failing) ? c.answer : Answer{}; };
+    downloader.failing = c.failing;
+    downloader.answer = c.answer;
     // No progress handler: the reports go nowhere. The site's slash is not doubled.
     const WebUpdateContext context{downloader, "http://s.example/", [&] { return folder; }, {}, PathStyle::Posix};
     const std::string error = ErrorOf([&] {
@@ -139,11 +139,9 @@ TEST(UpdateAllTest, FetchesTheStepsInOrderUntilTheFirstFailure) {
     ASSERT_EQ(downloader.urls.size(), c.requests);
     for (std::size_t i = 0; i < c.requests; ++i)
       EXPECT_EQ(downloader.urls[i], "http://s.example/dl.php?pos=" + std::string(kUpdateAllOrder[i]));
-    const auto filesIn = [](const TempFolder& dir) {
-      return std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator());
-    };
+    const auto filesIn = [](const test::TempFolder& dir) { return std::distance(fs::directory_iterator(dir.path()), {}); };
     const std::ptrdiff_t stored = c.error.empty() ? 56 : c.requests - 1;
-    EXPECT_EQ(filesIn(first), std::min<std::ptrdiff_t>(stored, 29));  // steps 1 to 29
+    EXPECT_EQ(filesIn(first), stored < 29 ? stored : 29);  // steps 1 to 29
     EXPECT_EQ(filesIn(second), stored - filesIn(first));
   }
 }

@@ -23,21 +23,15 @@ using test::ReadFile;
 using test::WriteFile;
 
 // Files may grow only to `bytes` while it lives: a real write failure (EFBIG).
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN)) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    const rlimit limit{bytes, saved_.rlim_max};
+struct FileSizeLimit {
+  explicit FileSizeLimit(rlim_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead of the process
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit limit{bytes, saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &limit);
   }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, oldHandler_);
-  }
-
- private:
-  void (*oldHandler_)(int);
-  rlimit saved_{};
+  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
+  rlimit saved{};
 };
 
 // The year is padded to four digits; '.' is the locale's time separator.
@@ -46,14 +40,11 @@ const std::string kOldFile = "old list\r\n";
 
 struct SaveSelectedTest : ::testing::Test {
   SaveSelectedTest() {
-    list.Add("12188,H,27500,23,DVB-S2,8PSK", true);
-    list.Add("11727,V,27500,34,DVB-S,QPSK", true);
+    for (const char* text : {"12188,H,27500,23,DVB-S2,8PSK", "11727,V,27500,34,DVB-S,QPSK"}) list.Add(text, true);
     list.Add("11000,H,27500,34,DVB-S,QPSK", false);
     WriteFile(target, kOldFile);
   }
-  bool OnlyTargetInFolder() const {
-    return std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()) == 1;
-  }
+  bool OnlyTargetInFolder() const { return std::distance(fs::directory_iterator(dir.path()), {}) == 1; }
 
   test::TempFolder dir;
   const std::string target = dir / "0192.ini";
@@ -64,39 +55,30 @@ struct SaveSelectedTest : ::testing::Test {
 TEST_F(SaveSelectedTest, WritesCheckedEntriesInListOrderThenDropsTheRest) {
   WriteFile(TempPathBeside(target), "half a li");  // left by a crash
   EXPECT_EQ(SaveSelected(list, request), target);
-  EXPECT_EQ(ReadFile(target), kHeader +
-                                  "[SATTYPE]\r\n1=0192\r\n2=Astra (19,2\xB0" "E)\r\n"
-                                  "[DVB]\r\n0=2\r\n1=11727,V,27500,34,DVB-S,QPSK\r\n2=12188,H,27500,23,DVB-S2,8PSK\r\n");
+  EXPECT_EQ(ReadFile(target), kHeader + "[SATTYPE]\r\n1=0192\r\n2=Astra (19,2\xB0" "E)\r\n[DVB]\r\n0=2\r\n"
+                                        "1=11727,V,27500,34,DVB-S,QPSK\r\n2=12188,H,27500,23,DVB-S2,8PSK\r\n");
   EXPECT_EQ(list.entries(), (std::vector<VectorCheckList::Entry>{{"11727,V,27500,34,DVB-S,QPSK", true},
                                                                  {"12188,H,27500,23,DVB-S2,8PSK", true}}));
   EXPECT_TRUE(OnlyTargetInFolder());
 }
 
+// A save that gets as far as the temporary file finds one left by a crash,
+// and leaves none.
 TEST_F(SaveSelectedTest, FailureKeepsListAndOldFile) {
   const std::string unableToWrite = "Unable to write to " + target;
-  const struct {
-    const char* name;
-    std::string error;
-    rlim_t sizeLimit = 0;         // files cannot grow beyond it; 0: no limit
-    bool targetIsFolder = false;  // the move over the target cannot succeed
-    bool staleTemp = false;       // a crash left a temporary file beside the list
-    bool noPosition = false;      // no search has named a position yet
-    bool noFolder = false;
-  } cases[] = {
-      {"no position yet", kNoSatellitePositionText, 0, false, false, true},
-      {"missing folder", "I/O error 2", 0, false, false, false, true},
-      {"header write fails", "I/O error 27", 10},
-      {"content write fails", unableToWrite, kHeader.size() + 10},
-      {"content write fails after a crash", unableToWrite, kHeader.size() + 10, false, true},
-      {"target is a folder", unableToWrite, 0, true},
-      {"target is a folder after a crash", unableToWrite, 0, true, true},
+  const struct { const char* name; std::string error; rlim_t sizeLimit; bool targetIsFolder, noPosition, noFolder; } cases[] = {
+      {"no position yet", kNoSatellitePositionText, 0, false, true, false},
+      {"missing folder", "I/O error 2", 0, false, false, true},
+      {"header write fails", "I/O error 27", 10, false, false, false},
+      {"content write fails", unableToWrite, kHeader.size() + 10, false, false, false},
+      {"target is a folder", unableToWrite, 0, true, false, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fs::remove_all(target);
     if (c.targetIsFolder) fs::create_directory(target);
     else WriteFile(target, kOldFile);
-    if (c.staleTemp) WriteFile(TempPathBeside(target), "half a li");
+    if (!c.noPosition && !c.noFolder) WriteFile(TempPathBeside(target), "half a li");
     SaveSelectedRequest failing = request;
     if (c.noPosition) failing.satPositionCode.clear();
     if (c.noFolder) failing.folder = dir / "missing/";
