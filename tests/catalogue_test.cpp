@@ -52,8 +52,8 @@ TEST(TpCatalogueTest, EveryRowAsDocumented) {
   for (std::size_t i = 0; i < TpCatalogue.size(); ++i) {
     const CatalogueRow& row = TpCatalogue[i];
     const ExpectedRow& e = kCatalogue[i];
-    EXPECT_EQ(std::tie(row.button, row.caption, row.column, row.row, row.posValue, row.fileName),
-              std::tie(e.button, e.caption, e.column, e.row, e.posValue, e.fileName));
+    EXPECT_EQ(std::make_tuple(row.button, row.caption, row.column, row.row, row.posValue, row.fileName),
+              std::make_tuple(e.button, e.caption, e.column, e.row, e.posValue, e.fileName));
     EXPECT_EQ(FindRowByButton(e.button), &row) << e.posValue;
     // The position field, which the look-up by file code and the download
     // site use, names the same place, and the site reads the value back.
