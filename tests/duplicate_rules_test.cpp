@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -31,33 +32,32 @@ TEST(RemoveDuplicatedTest, KeepsTheFirstOfCaseBlindEqualsAndChecksEverything) {
                                      {"12188,H,27500,23,DVB-S2,8PSK", true}}));
 }
 
+// d: the spin box's value at each read, the last one repeated.
 TEST(RemoveNearDuplicatesTest, ComparesNeighboursOnTheSamePolarisation) {
-  const struct { const char* name; Entries before; int maxDiff; std::vector<std::string> kept; } cases[] = {
-      {"difference equal to D", {{"11000,H,1"}, {"11005,H,1"}}, 5, {"11000,H,1"}},
-      {"one more than D", {{"11000,H,1"}, {"11006,H,1"}}, 5, {"11000,H,1", "11006,H,1"}},
-      {"chain keeps only the first", {{"11000,H,1"}, {"11004,H,1"}, {"11008,H,1"}}, 5, {"11000,H,1"}},
-      {"other polarisation between", {{"11000,H,1"}, {"11002,V,1"}, {"11004,H,1"}}, 5,
+  const struct { const char* name; Entries before; std::vector<int> d; std::vector<std::string> kept; } cases[] = {
+      {"difference equal to D", {{"11000,H,1"}, {"11005,H,1"}}, {5}, {"11000,H,1"}},
+      {"one more than D", {{"11000,H,1"}, {"11006,H,1"}}, {5}, {"11000,H,1", "11006,H,1"}},
+      {"chain keeps only the first", {{"11000,H,1"}, {"11004,H,1"}, {"11008,H,1"}}, {5}, {"11000,H,1"}},
+      {"other polarisation between", {{"11000,H,1"}, {"11002,V,1"}, {"11004,H,1"}}, {5},
        {"11000,H,1", "11002,V,1", "11004,H,1"}},
-      {"same frequency, other polarisation", {{"11000,H,1"}, {"11000,V,1"}}, 1, {"11000,H,1", "11000,V,1"}},
-      {"identical texts", {{"11000,H,1"}, {"11000,H,1"}}, 1, {"11000,H,1"}},
-      {"unchecked by hand is deleted too", {{"10000,H,1", false}, {"12000,H,1"}}, 20, {"12000,H,1"}},
-      {"single unchecked entry", {{"11000,H,1", false}}, 5, {}},
-      {"signed difference", {{"+1000,H,1"}, {"-1000,H,1"}}, 1, {"+1000,H,1"}},
-      {"too short for a polarisation", {{"11000,"}, {"11000,"}}, 5, {"11000,", "11000,"}},
+      {"same frequency, other polarisation", {{"11000,H,1"}, {"11000,V,1"}}, {1}, {"11000,H,1", "11000,V,1"}},
+      {"identical texts", {{"11000,H,1"}, {"11000,H,1"}}, {1}, {"11000,H,1"}},
+      {"unchecked by hand is deleted too", {{"10000,H,1", false}, {"12000,H,1"}}, {20}, {"12000,H,1"}},
+      {"single unchecked entry", {{"11000,H,1", false}}, {5}, {}},
+      {"signed difference", {{"+1000,H,1"}, {"-1000,H,1"}}, {1}, {"+1000,H,1"}},
+      {"too short for a polarisation", {{"11000,"}, {"11000,"}}, {5}, {"11000,", "11000,"}},
+      {"D read again for each pair", {{"11000,H"}, {"11003,H"}, {"11006,H"}, {"11009,H"}}, {2, 3, 2},
+       {"11000,H", "11003,H", "11009,H"}},
   };
   for (const auto& c : cases) {
     VectorCheckList list = ListOf(c.before);
-    EXPECT_TRUE(RemoveNearDuplicates(list, c.maxDiff) == FinishedStatus(static_cast<int>(c.kept.size()))) << c.name;
+    std::size_t reads = 0;
+    const auto d = [&] { return c.d[std::min(reads++, c.d.size() - 1)]; };
+    EXPECT_TRUE(RemoveNearDuplicates(list, d) == FinishedStatus(static_cast<int>(c.kept.size()))) << c.name;
+    EXPECT_EQ(reads, c.before.size() - 1) << c.name;
     EXPECT_EQ(list.CheckedTexts(), c.kept) << c.name;
     EXPECT_EQ(list.Count(), static_cast<int>(c.kept.size())) << c.name;
   }
-  // The spin box is read again for each pair.
-  VectorCheckList list = ListOf({{"11000,H"}, {"11003,H"}, {"11006,H"}, {"11009,H"}});
-  const int limits[] = {2, 3, 2};
-  std::size_t reads = 0;
-  RemoveNearDuplicates(list, [&] { return limits[reads++]; });
-  EXPECT_EQ(reads, 3u);
-  EXPECT_EQ(list.CheckedTexts(), (std::vector<std::string>{"11000,H", "11003,H", "11009,H"}));
 }
 
 TEST(RemoveNearDuplicatesTest, StopsAtAnInvalidFrequencyWithoutDeleting) {

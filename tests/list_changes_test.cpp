@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace velq {
 namespace {
 
@@ -27,9 +29,8 @@ TEST(CompareEntryLists, PairsEntriesOfOneTransponderAndCountsTheRest) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const ListChanges changes = CompareEntryLists(c.before, c.after);
-    EXPECT_EQ(changes.added, c.added);
-    EXPECT_EQ(changes.removed, c.removed);
-    EXPECT_EQ(changes.changed, c.changed);
+    EXPECT_EQ(std::make_tuple(changes.added, changes.removed, changes.changed),
+              std::make_tuple(c.added, c.removed, c.changed));
     EXPECT_EQ(ListChangeSummary(changes), c.summary);
   }
 }

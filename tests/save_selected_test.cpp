@@ -1,5 +1,4 @@
-// "Save selected" on real files: the exact bytes of the list file, and every
-// failure leaving both the list and the old file as they were.
+// "Save selected" on real files; a failure leaves both list and old file as they were.
 
 #include "search/save_selected.h"
 
@@ -8,7 +7,6 @@
 
 #include <csignal>
 #include <filesystem>
-#include <optional>
 #include <string>
 
 #include "core/file_store.h"
@@ -19,15 +17,14 @@ namespace velq {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ReadFile;
-using test::WriteFile;
 
-// Files may grow only to `bytes` while it lives: a real write failure (EFBIG).
+// Files may grow only to `bytes` (0: no limit) while it lives: a real write
+// failure (EFBIG).
 struct FileSizeLimit {
   explicit FileSizeLimit(rlim_t bytes) {
     std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead of the process
     getrlimit(RLIMIT_FSIZE, &saved);
-    const rlimit limit{bytes, saved.rlim_max};
+    const rlimit limit{bytes ? bytes : saved.rlim_cur, saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &limit);
   }
   ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
@@ -42,7 +39,7 @@ struct SaveSelectedTest : ::testing::Test {
   SaveSelectedTest() {
     for (const char* text : {"12188,H,27500,23,DVB-S2,8PSK", "11727,V,27500,34,DVB-S,QPSK"}) list.Add(text, true);
     list.Add("11000,H,27500,34,DVB-S,QPSK", false);
-    WriteFile(target, kOldFile);
+    test::WriteFile(target, kOldFile);
   }
   bool OnlyTargetInFolder() const { return std::distance(fs::directory_iterator(dir.path()), {}) == 1; }
 
@@ -53,9 +50,9 @@ struct SaveSelectedTest : ::testing::Test {
 };
 
 TEST_F(SaveSelectedTest, WritesCheckedEntriesInListOrderThenDropsTheRest) {
-  WriteFile(TempPathBeside(target), "half a li");  // left by a crash
+  test::WriteFile(TempPathBeside(target), "half a li");  // left by a crash
   EXPECT_EQ(SaveSelected(list, request), target);
-  EXPECT_EQ(ReadFile(target), kHeader + "[SATTYPE]\r\n1=0192\r\n2=Astra (19,2\xB0" "E)\r\n[DVB]\r\n0=2\r\n"
+  EXPECT_EQ(test::ReadFile(target), kHeader + "[SATTYPE]\r\n1=0192\r\n2=Astra (19,2\xB0" "E)\r\n[DVB]\r\n0=2\r\n"
                                         "1=11727,V,27500,34,DVB-S,QPSK\r\n2=12188,H,27500,23,DVB-S2,8PSK\r\n");
   EXPECT_EQ(list.entries(), (std::vector<VectorCheckList::Entry>{{"11727,V,27500,34,DVB-S,QPSK", true},
                                                                  {"12188,H,27500,23,DVB-S2,8PSK", true}}));
@@ -77,14 +74,13 @@ TEST_F(SaveSelectedTest, FailureKeepsListAndOldFile) {
     SCOPED_TRACE(c.name);
     fs::remove_all(target);
     if (c.targetIsFolder) fs::create_directory(target);
-    else WriteFile(target, kOldFile);
-    if (!c.noPosition && !c.noFolder) WriteFile(TempPathBeside(target), "half a li");
+    else test::WriteFile(target, kOldFile);
+    if (!c.noPosition && !c.noFolder) test::WriteFile(TempPathBeside(target), "half a li");
     SaveSelectedRequest failing = request;
     if (c.noPosition) failing.satPositionCode.clear();
     if (c.noFolder) failing.folder = dir / "missing/";
     try {
-      std::optional<FileSizeLimit> limit;
-      if (c.sizeLimit) limit.emplace(c.sizeLimit);
+      const FileSizeLimit limit(c.sizeLimit);
       SaveSelected(list, failing);
       ADD_FAILURE() << "no error";
     } catch (const std::exception& e) {
@@ -92,7 +88,7 @@ TEST_F(SaveSelectedTest, FailureKeepsListAndOldFile) {
     }
     EXPECT_EQ(list.Count(), 3) << "unticked entries are deleted only after a save";
     if (c.targetIsFolder) EXPECT_TRUE(fs::is_directory(target));
-    else EXPECT_EQ(ReadFile(target), kOldFile);
+    else EXPECT_EQ(test::ReadFile(target), kOldFile);
     EXPECT_TRUE(OnlyTargetInFolder());
   }
 }
