@@ -13,8 +13,7 @@
 namespace velq {
 namespace {
 
-// The catalogue as the window shows it, written out by hand in window order
-// (column 1 top to bottom, then column 2...).
+// The catalogue as the window shows it, written out by hand in window order.
 struct ExpectedRow { int button; std::string_view caption; int column, row; std::string_view posValue, fileName; };
 const ExpectedRow kCatalogue[] = {
     {28, "Astra1C=2" DEG "E", 1, 1, "2.0E", "0020.ini"}, {2, "Sirius 2=4.8" DEG "E", 1, 2, "4.8E", "0048.ini"},
@@ -64,9 +63,9 @@ TEST(TpCatalogueTest, EveryRowAsDocumented) {
   }
   EXPECT_EQ(FindRowByButton(57), nullptr);  // update-all is no catalogue row
   EXPECT_EQ(kUpdateAllCaption, "UPDATE ALL SATS FROM  2" DEG " E  TO   61" DEG "W");
-  const std::string_view labels[] = {"2" DEG "E : 21.5" DEG "E", "23.5" DEG "E : 40" DEG "E", "42" DEG "E : 70.5" DEG "E",
-                                     "72" DEG "E : 75" DEG "E",  "0.8" DEG "W :15" DEG "W",  "18" DEG "W : 45" DEG "W",
-                                     "53" DEG "W : 63" DEG "W"};
+  const std::string_view labels[] = {
+      "2" DEG "E : 21.5" DEG "E", "23.5" DEG "E : 40" DEG "E", "42" DEG "E : 70.5" DEG "E", "72" DEG "E : 75" DEG "E",
+      "0.8" DEG "W :15" DEG "W",  "18" DEG "W : 45" DEG "W",   "53" DEG "W : 63" DEG "W"};
   for (int column = 1; column <= kCatalogueColumns; ++column)
     EXPECT_EQ(ColumnLabel(column), labels[column - 1]) << column;
 }

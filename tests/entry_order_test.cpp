@@ -1,9 +1,6 @@
-// The order of the entry list. Expected orders follow the collation rule of
-// entry_order.h: controls, then symbols, digits, letters; symbols and digits
-// among themselves in their Windows-1252 byte order; letters first without
-// regard to accent or case, then by accent in the order of the Latin-1
-// letters (grave, acute, circumflex, tilde, diaeresis, ring), then lower
-// case before upper case.
+// The entry list's order, after the rule of entry_order.h: controls, symbols, digits, letters; symbols and digits
+// by byte; letters first without regard to accent or case, then by accent in Latin-1's order (grave, acute,
+// circumflex, tilde, diaeresis, ring), then lower case before upper case.
 
 #include "search/entry_order.h"
 

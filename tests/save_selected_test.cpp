@@ -59,11 +59,11 @@ TEST_F(SaveSelectedTest, WritesCheckedEntriesInListOrderThenDropsTheRest) {
   EXPECT_TRUE(OnlyTargetInFolder());
 }
 
-// A save that gets as far as the temporary file finds one left by a crash,
-// and leaves none.
+// A save that gets as far as the temporary file finds one left by a crash, and leaves none. toFolder: the
+// target is a folder, so the move over it fails.
 TEST_F(SaveSelectedTest, FailureKeepsListAndOldFile) {
   const std::string unableToWrite = "Unable to write to " + target;
-  const struct { const char* name; std::string error; rlim_t sizeLimit; bool targetIsFolder, noPosition, noFolder; } cases[] = {
+  const struct { const char* name; std::string error; rlim_t limit; bool toFolder, noPosition, noFolder; } cases[] = {
       {"no position yet", kNoSatellitePositionText, 0, false, true, false},
       {"missing folder", "I/O error 2", 0, false, false, true},
       {"header write fails", "I/O error 27", 10, false, false, false},
@@ -73,21 +73,21 @@ TEST_F(SaveSelectedTest, FailureKeepsListAndOldFile) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fs::remove_all(target);
-    if (c.targetIsFolder) fs::create_directory(target);
+    if (c.toFolder) fs::create_directory(target);
     else test::WriteFile(target, kOldFile);
     if (!c.noPosition && !c.noFolder) test::WriteFile(TempPathBeside(target), "half a li");
     SaveSelectedRequest failing = request;
     if (c.noPosition) failing.satPositionCode.clear();
     if (c.noFolder) failing.folder = dir / "missing/";
     try {
-      const FileSizeLimit limit(c.sizeLimit);
+      const FileSizeLimit limit(c.limit);
       SaveSelected(list, failing);
       ADD_FAILURE() << "no error";
     } catch (const std::exception& e) {
       EXPECT_EQ(e.what(), c.error);
     }
     EXPECT_EQ(list.Count(), 3) << "unticked entries are deleted only after a save";
-    if (c.targetIsFolder) EXPECT_TRUE(fs::is_directory(target));
+    if (c.toFolder) EXPECT_TRUE(fs::is_directory(target));
     else EXPECT_EQ(test::ReadFile(target), kOldFile);
     EXPECT_TRUE(OnlyTargetInFolder());
   }
