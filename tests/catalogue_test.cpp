@@ -61,7 +61,6 @@ TEST(TpCatalogueTest, EveryRowAsDocumented) {
     const auto back = ParsePosQueryValue(e.posValue);
     EXPECT_TRUE(back && CatalogueFileName(*back) == e.fileName) << e.posValue;
   }
-  EXPECT_EQ(FindRowByButton(57), nullptr);  // update-all is no catalogue row
   EXPECT_EQ(kUpdateAllCaption, "UPDATE ALL SATS FROM  2" DEG " E  TO   61" DEG "W");
   const std::string_view labels[] = {
       "2" DEG "E : 21.5" DEG "E", "23.5" DEG "E : 40" DEG "E", "42" DEG "E : 70.5" DEG "E", "72" DEG "E : 75" DEG "E",

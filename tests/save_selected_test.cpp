@@ -57,6 +57,11 @@ TEST_F(SaveSelectedTest, WritesCheckedEntriesInListOrderThenDropsTheRest) {
   EXPECT_EQ(list.entries(), (std::vector<VectorCheckList::Entry>{{"11727,V,27500,34,DVB-S,QPSK", true},
                                                                  {"12188,H,27500,23,DVB-S2,8PSK", true}}));
   EXPECT_TRUE(OnlyTargetInFolder());
+  // Nothing checked, no name: both sections stand all the same.
+  for (int i = 0; i < list.Count(); ++i) list.SetChecked(i, false);
+  request.satPositionName.clear();
+  SaveSelected(list, request);
+  EXPECT_EQ(test::ReadFile(target), kHeader + "[SATTYPE]\r\n1=0192\r\n2=\r\n[DVB]\r\n0=0\r\n");
 }
 
 // A save that gets as far as the temporary file finds one left by a crash, and leaves none. toFolder: the

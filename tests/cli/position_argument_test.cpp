@@ -7,8 +7,7 @@
 namespace velq {
 namespace {
 
-// pos values in any case and with or without ".0", file codes with or without
-// ".ini"; nullptr: the argument names no row.
+// pos values in any case, with or without ".0"; file codes with or without ".ini"; nullptr: no row.
 TEST(FindRowByArgument, PosValuesAndFileCodes) {
   const struct { const char* argument; const char* fileName; } cases[] = {
       {"13.0E", "0130.ini"}, {"13e", "0130.ini"}, {"13.0e", "0130.ini"}, {"7W", "3530.ini"}, {"0.8W", "3592.ini"},
