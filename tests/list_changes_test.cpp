@@ -14,13 +14,7 @@ TEST(CompareEntryLists, PairsEntriesOfOneTransponderAndCountsTheRest) {
   const std::string a3 = "11727,V,22000,56,DVB-S2,8PSK";  // a second carrier on 11727 V
   const std::string b = "11766,H,27500,34,DVB-S,QPSK";
   const std::string c = "11766,V,27500,34,DVB-S,QPSK";  // same frequency, other polarisation
-  struct Case {
-    const char* what;
-    Texts before, after, added, removed;
-    Pairs changed;
-    const char* summary;
-  };
-  const Case cases[] = {
+  const struct { const char* what; Texts before, after, added, removed; Pairs changed; const char* text; } cases[] = {
       {"same lists", {a, b}, {a, b}, {}, {}, {}, "unchanged"},
       {"new list", {}, {a, b}, {a, b}, {}, {}, "2 added, 0 removed, 0 changed"},
       {"one changed", {a, b}, {a2, b}, {}, {}, {{a, a2}}, "0 added, 0 removed, 1 changed"},
@@ -30,13 +24,13 @@ TEST(CompareEntryLists, PairsEntriesOfOneTransponderAndCountsTheRest) {
       {"a duplicate counts once per copy", {a, a}, {a}, {}, {a}, {}, "0 added, 1 removed, 0 changed"},
       {"text that is no entry", {"note"}, {"note", "x"}, {"x"}, {}, {}, "1 added, 0 removed, 0 changed"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const ListChanges changes = CompareEntryLists(c.before, c.after);
     EXPECT_EQ(changes.added, c.added);
     EXPECT_EQ(changes.removed, c.removed);
     EXPECT_EQ(changes.changed, c.changed);
-    EXPECT_EQ(ListChangeSummary(changes), c.summary);
+    EXPECT_EQ(ListChangeSummary(changes), c.text);
   }
 }
 

@@ -1,151 +1,99 @@
+// "Save selected" on real files; a failure leaves both list and old file as they were.
+
 #include "search/save_selected.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <optional>
-#include <sstream>
+#include <string>
 
 #include "core/file_store.h"
-#include "tests/support/test_files.h"
-#include "search/transponder_list_file.h"
 #include "search/vector_check_list.h"
+#include "tests/support/test_files.h"
 
 namespace velq {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ReadFile;
-using test::WriteFile;
 
-
-// Files may grow only to `bytes` while it lives: a real write failure
-// (EFBIG) in the middle of a save.
-class FileSizeLimit {
- public:
+// Files may grow only to `bytes` (0: no limit) while it lives: a real write
+// failure (EFBIG).
+struct FileSizeLimit {
   explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{bytes, saved_.rlim_max};
+    std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead of the process
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit limit{bytes ? bytes : saved.rlim_cur, saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &limit);
   }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, oldHandler_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*oldHandler_)(int) = nullptr;
+  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
+  rlimit saved{};
 };
 
-// The text of the `Error` that `action` throws.
-template <typename Error, typename Action>
-std::string FailureText(Action action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "no error";
-}
+// The year is padded to four digits; '.' is the locale's time separator.
+const std::string kHeader = ";    [Created by Velq Transponders Updater 0987-01-02 00.04.05]\r\n";
+const std::string kOldFile = "old list\r\n";
 
-class SaveSelectedTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "velq-save-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    request_ = {dir_.string() + "/", "0192", "Astra (19,2\xB0" "E)", {2024, 3, 9, 18, 5, 42}, ':'};
-    list_.Add("12188,H,27500,23,DVB-S2,8PSK", true);
-    list_.Add("11727,V,27500,34,DVB-S,QPSK", true);
-    list_.Add("11000,H,27500,34,DVB-S,QPSK", false);
+struct SaveSelectedTest : ::testing::Test {
+  SaveSelectedTest() {
+    for (const char* text : {"12188,H,27500,23,DVB-S2,8PSK", "11727,V,27500,34,DVB-S,QPSK"}) list.Add(text, true);
+    list.Add("11000,H,27500,34,DVB-S,QPSK", false);
+    test::WriteFile(target, kOldFile);
   }
-  void TearDown() override { fs::remove_all(dir_); }
+  bool OnlyTargetInFolder() const { return std::distance(fs::directory_iterator(dir.path()), {}) == 1; }
 
-  fs::path Target() const { return dir_ / "0192.ini"; }
-  bool OnlyTargetInFolder() const {
-    return std::distance(fs::directory_iterator(dir_), fs::directory_iterator()) == 1;
-  }
-
-  fs::path dir_;
-  SaveSelectedRequest request_;
-  VectorCheckList list_;
-  const std::string oldFile_ = "old list\r\n";
+  test::TempFolder dir;
+  const std::string target = dir / "0192.ini";
+  SaveSelectedRequest request{dir.path().string() + "/", "0192", "Astra (19,2\xB0" "E)", {987, 1, 2, 0, 4, 5}, '.'};
+  VectorCheckList list;
 };
 
-TEST_F(SaveSelectedTest, WritesCheckedEntriesAndDropsTheRest) {
-  WriteFile(Target(), oldFile_);
-  WriteFile(TempPathBeside(Target().string()), "half a li");  // left by a crash
-  EXPECT_EQ(SaveSelected(list_, request_), Target().string());
-  const std::vector<std::string> kept = {"11727,V,27500,34,DVB-S,QPSK", "12188,H,27500,23,DVB-S2,8PSK"};
-  EXPECT_EQ(list_.CheckedTexts(), kept);
-  EXPECT_EQ(list_.Count(), 2);
-  EXPECT_EQ(ReadFile(Target()),
-            TransponderListFileBytes({"0192", request_.satPositionName, kept}, request_.now, ':'));
+TEST_F(SaveSelectedTest, WritesCheckedEntriesInListOrderThenDropsTheRest) {
+  test::WriteFile(TempPathBeside(target), "half a li");  // left by a crash
+  EXPECT_EQ(SaveSelected(list, request), target);
+  EXPECT_EQ(test::ReadFile(target), kHeader + "[SATTYPE]\r\n1=0192\r\n2=Astra (19,2\xB0" "E)\r\n[DVB]\r\n0=2\r\n"
+                                        "1=11727,V,27500,34,DVB-S,QPSK\r\n2=12188,H,27500,23,DVB-S2,8PSK\r\n");
+  EXPECT_EQ(list.entries(), (std::vector<VectorCheckList::Entry>{{"11727,V,27500,34,DVB-S,QPSK", true},
+                                                                 {"12188,H,27500,23,DVB-S2,8PSK", true}}));
   EXPECT_TRUE(OnlyTargetInFolder());
+  // Nothing checked, no name: both sections stand all the same.
+  for (int i = 0; i < list.Count(); ++i) list.SetChecked(i, false);
+  request.satPositionName.clear();
+  SaveSelected(list, request);
+  EXPECT_EQ(test::ReadFile(target), kHeader + "[SATTYPE]\r\n1=0192\r\n2=\r\n[DVB]\r\n0=0\r\n");
 }
 
-TEST_F(SaveSelectedTest, NoPositionYetWritesNothing) {
-  request_.satPositionCode.clear();
-  EXPECT_EQ(FailureText<SaveSelectedError>([&] { SaveSelected(list_, request_); }), kNoSatellitePositionText);
-  EXPECT_EQ(list_.Count(), 3);
-  EXPECT_TRUE(fs::is_empty(dir_));
-}
-
-TEST_F(SaveSelectedTest, MissingFolderFailsBeforeTouchingTheList) {
-  request_.folder = (dir_ / "missing").string() + "/";
-  EXPECT_EQ(FailureText<FileStoreError>([&] { SaveSelected(list_, request_); }),
-            "I/O error " + std::to_string(ENOENT));
-  EXPECT_EQ(list_.Count(), 3);
-}
-
-TEST_F(SaveSelectedTest, HeaderWriteFailureLeavesListAndOldFile) {
-  WriteFile(Target(), oldFile_);
-  const std::string error = FailureText<FileStoreError>([&] {
-    FileSizeLimit limit(10);
-    SaveSelected(list_, request_);
-  });
-  EXPECT_EQ(error, "I/O error " + std::to_string(EFBIG));
-  EXPECT_EQ(list_.Count(), 3);
-  EXPECT_EQ(ReadFile(Target()), oldFile_);
-  EXPECT_TRUE(OnlyTargetInFolder());
-}
-
-TEST_F(SaveSelectedTest, FailedWriteOrReplaceKeepsListAndOldFile) {
-  struct Case {
-    const char* name;
-    bool targetIsFolder;   // the move over the target cannot succeed
-    bool writeFails;       // the disk fills after the header
-    bool staleTemp;        // a crash left a temporary file beside the list
+// A save that gets as far as the temporary file finds one left by a crash, and leaves none. toFolder: the
+// target is a folder, so the move over it fails.
+TEST_F(SaveSelectedTest, FailureKeepsListAndOldFile) {
+  const std::string unableToWrite = "Unable to write to " + target;
+  const struct { const char* name; std::string error; rlim_t limit; bool toFolder, noPosition, noFolder; } cases[] = {
+      {"no position yet", kNoSatellitePositionText, 0, false, true, false},
+      {"missing folder", "I/O error 2", 0, false, false, true},
+      {"header write fails", "I/O error 27", 10, false, false, false},
+      {"content write fails", unableToWrite, kHeader.size() + 10, false, false, false},
+      {"target is a folder", unableToWrite, 0, true, false, false},
   };
-  const Case cases[] = {
-      {"content write fails", false, true, false},
-      {"target is a folder", true, false, false},
-      {"content write fails after a crash", false, true, true},
-      {"target is a folder after a crash", true, false, true},
-  };
-  const size_t headerSize = CreatedByLine(request_.now, ':').size();
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    fs::remove_all(Target());
-    if (c.targetIsFolder) fs::create_directory(Target());
-    else WriteFile(Target(), oldFile_);
-    if (c.staleTemp) WriteFile(TempPathBeside(Target().string()), "half a li");
-    const std::string error = FailureText<SaveSelectedError>([&] {
-      std::optional<FileSizeLimit> limit;
-      if (c.writeFails) limit.emplace(headerSize + 10);
-      SaveSelected(list_, request_);
-    });
-    EXPECT_EQ(error, "Unable to write to " + Target().string());
-    EXPECT_EQ(list_.Count(), 3) << "unticked entries are deleted only after a save";
-    if (c.targetIsFolder) EXPECT_TRUE(fs::is_directory(Target()));
-    else EXPECT_EQ(ReadFile(Target()), oldFile_);
+    fs::remove_all(target);
+    if (c.toFolder) fs::create_directory(target);
+    else test::WriteFile(target, kOldFile);
+    if (!c.noPosition && !c.noFolder) test::WriteFile(TempPathBeside(target), "half a li");
+    SaveSelectedRequest failing = request;
+    if (c.noPosition) failing.satPositionCode.clear();
+    if (c.noFolder) failing.folder = dir / "missing/";
+    try {
+      const FileSizeLimit limit(c.limit);
+      SaveSelected(list, failing);
+      ADD_FAILURE() << "no error";
+    } catch (const std::exception& e) {
+      EXPECT_EQ(e.what(), c.error);
+    }
+    EXPECT_EQ(list.Count(), 3) << "unticked entries are deleted only after a save";
+    if (c.toFolder) EXPECT_TRUE(fs::is_directory(target));
+    else EXPECT_EQ(test::ReadFile(target), kOldFile);
     EXPECT_TRUE(OnlyTargetInFolder());
   }
 }
