@@ -1,6 +1,5 @@
-"""Runs one test module for ctest: python3 run_test_module.py MODULE. Exits 0 when its tests
-passed, 1 when one failed, and 77 (the ctest entry's SKIP_RETURN_CODE) when every one skipped
-itself, so that a module that cannot run here (the fault tests without root) shows as skipped."""
+"""python3 run_test_module.py MODULE, for ctest: exits 0 when its tests passed, 1 when one failed, and
+77 (SKIP_RETURN_CODE) when all skipped themselves, so that ctest shows a module that cannot run as skipped."""
 
 import sys
 import unittest

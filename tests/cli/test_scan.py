@@ -14,7 +14,6 @@ SAMPLE_LISTS = [
     ("nilesat-7.0W.ts", "3530.ini", "Nilesat 101,102,103 7 \u00b0W"),
     ("astra-28.2E-packed.ts", "0282.ini", "Astra 2A/2B/2C/2D, Eurobird 1 (28\u00b0E) 28.2 \u00b0E"),
 ]
-HEADER = rb";    \[Created by Velq Transponders Updater \d{4}-\d\d-\d\d \d\d:\d\d:\d\d\]"
 
 
 class Scan(TestCase):
@@ -25,7 +24,7 @@ class Scan(TestCase):
                 result = velqtp("scan", SAMPLES / sample, "--dir", folder)
                 self.assertEqual(result.returncode, 0, result.stderr)
                 header, _, written = (folder / list_file).read_bytes().partition(b"\r\n")
-                self.assertRegex(header, b"^" + HEADER + b"$")
+                self.assertRegex(header, rb"^;    \[Created by Velq Transponders Updater [\d-]{10} [\d:]{8}\]$")
                 self.assertEqual(written, (EXPECTED / list_file).read_bytes().partition(b"\r\n")[2])
                 self.assertEqual(os.listdir(folder), [list_file])  # no temporary file left
                 count = len(list_file_entries(written))
@@ -35,11 +34,11 @@ class Scan(TestCase):
                                                         "%s: new, %d entries" % (list_file, count)])
 
     def test_into_the_current_folder_over_an_old_list(self):
-        folder = self.folder()
-        (folder / "0130.ini").write_bytes(b"an old list")
-        result = velqtp("scan", SAMPLES / "hotbird-13.0E.ts", cwd=folder)
+        with open("0130.ini", "wb") as old:
+            old.write(b"an old list")
+        result = velqtp("scan", SAMPLES / "hotbird-13.0E.ts")
         self.assertEqual(lines(result.stdout)[-2:], ["Wrote 0130.ini", "0130.ini: 93 added, 0 removed, 0 changed"])
-        self.assertEqual(os.listdir(folder), ["0130.ini"])
+        self.assertEqual(os.listdir(), ["0130.ini"])
 
     def test_progress_bar_only_on_a_terminal(self):
         large = self.folder() / "large.ts"

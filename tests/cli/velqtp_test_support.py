@@ -70,6 +70,12 @@ def channel_list(*channels):
 
 
 class TestCase(unittest.TestCase):
+    def setUp(self):
+        # Each test runs in a folder of its own: what a faulty command writes by mistake lands there.
+        folder = self.folder()
+        self.addCleanup(os.chdir, os.getcwd())
+        os.chdir(folder)
+
     def folder(self):
         """A fresh folder, removed after the test."""
         temp = tempfile.TemporaryDirectory(prefix="velqtp-test-")
