@@ -4,6 +4,7 @@ import os
 
 from velqtp_test_support import FAILURE_MODES, TestCase, lines, list_body, velqtp
 
+
 class Download(TestCase):
     def test_stores_each_named_position_under_its_code(self):
         url, requested = self.download_site()
