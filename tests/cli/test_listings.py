@@ -1,57 +1,56 @@
-"""velqtp's help, version and the tables it prints."""
+"""velqtp's exit statuses and messages for bad input (make_sample_ts's too), and the tables it prints."""
 
-import unittest
+import os
 
-from velqtp_test_support import lines, velqtp
+from velqtp_test_support import MAKE_SAMPLE_TS, SAMPLES, VELQTP, TestCase, channel_list, lines, run
 
-COMMANDS = ["scan", "fetch", "update-all", "positions", "catalogue"]
+HOTBIRD = SAMPLES / "hotbird-13.0E.ts"
+PACKETS = [HOTBIRD.read_bytes()[i:i + 188] for i in range(0, HOTBIRD.stat().st_size, 188)]
+NIT = [packet for packet in PACKETS if (packet[1] & 0x1F, packet[2]) == (0, 0x10)]
+NO_NIT = b"".join(packet for packet in PACKETS if packet not in NIT)
+CHANNELS = channel_list((11727000, "VERTICAL", 27500000))
+
+# (program and arguments, standard input, exit status, part of the message); none writes a file.
+BAD_INPUT = [
+    ([VELQTP], b"", 2, "A subcommand is required"),
+    ([VELQTP, "scan"], b"", 2, "FILE is required"),
+    ([VELQTP, "fetch"], b"", 2, "POS is required"),
+    ([VELQTP, "scan", HOTBIRD, "--max-freq-diff", "0"], b"", 2, "--max-freq-diff"),
+    ([VELQTP, "scan", HOTBIRD, "--max-freq-diff", "21"], b"", 2, "--max-freq-diff"),
+    ([VELQTP, "scan", HOTBIRD, "--dir", "/nonexistent/folder"], b"", 2, "--dir"),
+    ([VELQTP, "scan", HOTBIRD, "--unknown"], b"", 2, "--unknown"),
+    ([VELQTP, "scan", "/nonexistent/capture.ts"], b"", 1, "velqtp: cannot open /nonexistent/capture.ts"),
+    ([VELQTP, "scan", "-"], b"", 1, "velqtp: no transport-stream packets found in standard input"),
+    ([VELQTP, "scan", "-"], NO_NIT, 1, "velqtp: no complete NIT (table 0x40 on PID 0x0010) found in standard input"),
+    ([VELQTP, "scan", "-"], b"".join(NIT[:11]), 1, "no complete NIT"),  # the last section missing
+    # Refused before any request: the site given cannot be reached.
+    ([VELQTP, "fetch", "13.0E", "19.3E", "--site", "http://127.0.0.1:1"], b"", 2,
+     "velqtp: 19.3E is not in the download catalogue"),
+    ([VELQTP, "import", "/dev/stdin"], CHANNELS, 2, "give --position"),
+    ([MAKE_SAMPLE_TS, "/dev/stdin", "out.ts"], CHANNELS, 2, "give --position"),
+]
+
+# (arguments, a line of what velqtp prints)
+TABLES = [
+    (["--version"], "velqtp 2.2.2.0"),
+    (["positions"], '13.0E  0130  "Hotbird 6/7A/8 (13\u00b0E)"'),
+    (["catalogue"], '23.5E  0235.ini  Button11  "Astra=23.5\u00b0E "'),
+    (["catalogue", "--update-all-order"], '56   18.0W  3420.ini  Button43  "Intelsat=18W"'),
+]
 
 
-class HelpAndVersion(unittest.TestCase):
-    def test_help_for_the_tool_and_every_command(self):
-        top = velqtp("--help")
-        self.assertEqual(top.returncode, 0)
-        for command in COMMANDS:
-            self.assertIn(command, top.stdout.decode())
-            with self.subTest(command=command):
-                result = velqtp(command, "--help")
-                self.assertEqual(result.returncode, 0)
-                self.assertIn("Usage: velqtp " + command, result.stdout.decode())
+class Velqtp(TestCase):
+    def test_bad_input_fails_with_its_status_and_message(self):
+        for (program, *args), stdin, status, message in BAD_INPUT:
+            with self.subTest(args=args, stdin=len(stdin)):
+                folder = self.folder()
+                result = run(program, *args, stdin=stdin, cwd=folder)
+                self.assertEqual(result.returncode, status, result.stderr)
+                self.assertIn(message, result.stderr.decode())
+                self.assertEqual(result.stdout, b"")
+                self.assertEqual(os.listdir(folder), [])
 
-    def test_version(self):
-        result = velqtp("--version")
-        self.assertEqual((result.returncode, result.stdout), (0, b"velqtp 2.2.2.0\n"))
-
-    def test_no_or_an_unknown_command_is_a_usage_error(self):
-        for args in [[], ["rescan"], ["fetch"], ["scan"]]:
+    def test_tables(self):
+        for args, line in TABLES:
             with self.subTest(args=args):
-                result = velqtp(*args)
-                self.assertEqual(result.returncode, 2)
-                self.assertNotEqual(result.stderr, b"")
-
-
-class Tables(unittest.TestCase):
-    def test_positions(self):
-        result = velqtp("positions")
-        rows = lines(result.stdout)
-        self.assertEqual(rows[0].split(), ["POS", "CODE", "NAME"])
-        self.assertEqual(len(rows), 1 + 168)
-        self.assertIn('13.0E  0130  "Hotbird 6/7A/8 (13\u00b0E)"', rows)
-        self.assertIn('7.0W   3530  "Nilesat 101,102,103"', rows)
-        self.assertIn('61.0W  2990  ""', rows)
-
-    def test_catalogue_in_window_order_and_the_update_all_order(self):
-        rows = lines(velqtp("catalogue").stdout)
-        self.assertEqual(len(rows), 1 + 56)
-        self.assertEqual(rows[1], '2.0E   0020.ini  Button28  "Astra1C=2\u00b0E"')
-        self.assertIn('23.5E  0235.ini  Button11  "Astra=23.5\u00b0E "', rows)
-        self.assertEqual(rows[-1], '63.0W  2970.ini  Button56  "Hotbird 1=63W"')
-
-        steps = lines(velqtp("catalogue", "--update-all-order").stdout)
-        self.assertEqual(len(steps), 1 + 56)
-        self.assertEqual(steps[1].split()[:3], ["1", "21.5E", "0215.ini"])
-        self.assertEqual(steps[-1].split()[:3], ["56", "18.0W", "3420.ini"])
-
-
-if __name__ == "__main__":
-    unittest.main()
+                self.assertIn(line, lines(run(VELQTP, *args).stdout))
