@@ -35,18 +35,14 @@ TEST(ScanAllNetworks, OneListPerPositionOfTheCompleteTables) {
       Table(0x41, 0x0100, "Astra net", astra), hispasat, Table(0x40, 0x013E, "Hotbird net", hotbird),
       Table(0x41, 0x0103, "", {astra[1], astra[3], astraNew[0]}), Table(0x41, 0x0101, "", astra2)};
   SectionCarrier carrier;
-  for (int repetition = 0; repetition < 2; ++repetition) {
-    for (std::size_t i = 0; i < 3; ++i) {
-      for (const auto& table : tables) {
+  for (int repetition = 0; repetition < 2; ++repetition)
+    for (std::size_t i = 0; i < 3; ++i)
+      for (const auto& table : tables)
         if (i < table.size()) carrier.Pack(table[i]);
-      }
-    }
-  }
   std::string recording;
   for (const TsPacket& packet : carrier.Take()) recording.append(packet.begin(), packet.end());
   const test::TempFolder folder;
   test::WriteFile(folder / "capture.ts", recording);
-
   std::vector<Transponder> astraAll = astra;
   astraAll.push_back(astraNew[0]);
   const std::map<std::string, std::pair<std::string, std::vector<std::string>>> all{
@@ -57,22 +53,16 @@ TEST(ScanAllNetworks, OneListPerPositionOfTheCompleteTables) {
   for (const bool allNetworks : {false, true}) {
     SCOPED_TRACE(allNetworks);
     const test::TempFolder lists;
-    std::FILE* out = std::tmpfile();
     const ScanOptions options{.input = folder / "capture.ts", .folder = lists.path().string(), .maxFreqDiff = {},
                               .allNetworks = allNetworks};
+    std::FILE* out = std::fopen((folder / "printed.txt").c_str(), "w");
     ASSERT_EQ(RunScan(options, out, stderr), 0);
-    std::string printed(static_cast<std::size_t>(std::ftell(out)), '\0');
-    std::rewind(out);
-    printed.resize(std::fread(printed.data(), 1, printed.size(), out));
     std::fclose(out);
-
+    const std::string printed = test::ReadFile(folder / "printed.txt");
     std::set<std::string> written;
-    for (const auto& file : std::filesystem::directory_iterator(lists.path())) {
-      written.insert(file.path().filename().string());
-    }
-    const std::set<std::string> expected =
-        allNetworks ? std::set<std::string>{"0130.ini", "0192.ini", "0282.ini"} : std::set<std::string>{"0130.ini"};
-    EXPECT_EQ(written, expected);
+    for (const auto& file : std::filesystem::directory_iterator(lists.path())) written.insert(file.path().filename());
+    EXPECT_EQ(written.size(), allNetworks ? 3u : 1u);  // a list of another name fails all.at()
+    EXPECT_TRUE(written.contains("0130.ini"));
     for (const std::string& file : written) {
       const TransponderList list = ParseTransponderList(test::ReadFile(lists / file));
       EXPECT_EQ(list.satPositionName, all.at(file).first) << file;
