@@ -4,11 +4,13 @@
 
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "search/satellite_descriptor.h"
+#include "search/satellite_descriptor_encoder.h"
 #include "tests/support/recording_nit_sink.h"
 
 namespace velq {
@@ -64,6 +66,21 @@ struct ParseRun {
     ParseNitBuffer(sections, Position, Sink, separator);
   }
 };
+
+TEST(EncodeSatelliteDescriptor, GivesTheBroadcastBytes) {
+  const auto encoded = [](const Transponder& t) {
+    const auto d = EncodeSatelliteDescriptor(t);
+    return Bytes(d.begin(), d.end());
+  };
+  EXPECT_EQ(encoded({.FrequencyKhz = 11727500, .PositionTenths = 192, .polarisation = Polarisation::Vertical,
+                     .SymbolRate = 27500000}),
+            kAstra);
+  EXPECT_EQ(encoded({.FrequencyKhz = 3840000, .PositionTenths = 300, .hemisphere = Hemisphere::West,
+                     .polarisation = Polarisation::Right, .system = DeliverySystem::DvbS2,
+                     .modulation = Modulation::Psk8, .RollOff = 2, .SymbolRate = 6111500, .Fec = FecInner::Fec9_10}),
+            (Bytes{0x43, 0x0B, 0x00, 0x38, 0x40, 0x00, 0x03, 0x00, 0x76, 0x00, 0x61, 0x11, 0x59}));
+  EXPECT_THROW(EncodeSatelliteDescriptor({.PositionTenths = 10000}), std::out_of_range);
+}
 
 TEST(DecodeEntryText, BuildsTheTextOrRejects) {
   const struct {

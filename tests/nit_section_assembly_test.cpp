@@ -56,6 +56,12 @@ std::vector<int> Split(const std::vector<Bytes>& sections, std::size_t drop, boo
   return out;
 }
 
+TEST(Mpeg2Crc32, MatchesTheCheckValueAndClosesSections) {
+  const Bytes check = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+  EXPECT_EQ(Mpeg2Crc32(check), 0x0376E6E7u);
+  EXPECT_EQ(Mpeg2Crc32(Section(1)), 0u);
+}
+
 TEST(SectionSplitter, GivesEachGoodSectionOnceWhereverItStarts) {
   constexpr std::size_t kNone = ~std::size_t{0};
   const struct {

@@ -1,11 +1,20 @@
+// velqtp scan on built recordings.
 #include "cli/nit_scan.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
 #include <vector>
 
+#include "cli/scan_command.h"
+#include "lists/transponder_list_reader.h"
+#include "tests/support/test_files.h"
 #include "tools/nit_builder/nit_layouts.h"
 
 namespace velq {
@@ -39,6 +48,67 @@ TEST(ScanForNit, FindsTheTableOfEveryLayoutAndReadsNoFurther) {
     EXPECT_EQ(entries, ExpectedEntryTexts(layout.Expected));
     EXPECT_EQ(result.position.SatPositionCode + ".ini", layout.ListFile);
     EXPECT_LT(result.bytesRead, tableEnd + kScanBlockSize);
+  }
+}
+
+std::vector<SectionBytes> Table(std::uint8_t tableId, std::uint16_t networkId, std::string name,
+                                std::vector<Transponder> list) {
+  return BuildNitSections({.TableId = tableId, .NetworkId = networkId, .NetworkName = std::move(name),
+                           .Transponders = std::move(list), .TranspondersPerSection = 2});
+}
+
+// velqtp scan on the NIT actual and NIT other tables of several networks,
+// their sections interleaved and packed back to back, repeated: the
+// actual's list, and with --all-networks one list per position of every
+// complete table.
+TEST(ScanAllNetworks, OneListPerPositionOfTheCompleteTables) {
+  const auto hotbird = TransponderBand(5, 10700, 130), astra = TransponderBand(5, 11000, 192),
+             astra2 = TransponderBand(4, 12000, 282), astraNew = TransponderBand(1, 11500, 192);
+  std::vector<SectionBytes> hispasat = Table(0x41, 0x0102, "", TransponderBand(4, 12500, 300, Hemisphere::West));
+  hispasat.pop_back();  // its last section never comes: nothing for 30.0 W
+  // A second network at 19.2 E, two of its transponders the first one's.
+  const std::vector<std::vector<SectionBytes>> tables = {
+      Table(0x41, 0x0100, "Astra net", astra), hispasat, Table(0x40, 0x013E, "Hotbird net", hotbird),
+      Table(0x41, 0x0103, "", {astra[1], astra[3], astraNew[0]}), Table(0x41, 0x0101, "", astra2)};
+  SectionCarrier carrier;
+  for (int repetition = 0; repetition < 2; ++repetition)
+    for (std::size_t i = 0; i < 3; ++i)
+      for (const auto& table : tables)
+        if (i < table.size()) carrier.Pack(table[i]);
+  std::string recording;
+  for (const TsPacket& packet : carrier.Take()) recording.append(packet.begin(), packet.end());
+  const test::TempFolder folder;
+  test::WriteFile(folder / "capture.ts", recording);
+  std::vector<Transponder> astraAll = astra;
+  astraAll.push_back(astraNew[0]);
+  const std::map<std::string, std::pair<std::string, std::vector<std::string>>> all{
+      {"0130.ini", {"Hotbird 6/7A/8 (13\xB0" "E)", ExpectedEntryTexts(hotbird)}},
+      {"0192.ini", {"Astra 1F/1G/1H/1KR/1L (19,2\xB0" "E)", ExpectedEntryTexts(astraAll)}},
+      {"0282.ini", {"Astra 2A/2B/2C/2D, Eurobird 1 (28\xB0" "E)", ExpectedEntryTexts(astra2)}},
+  };
+  for (const bool allNetworks : {false, true}) {
+    SCOPED_TRACE(allNetworks);
+    const test::TempFolder lists;
+    const ScanOptions options{.input = folder / "capture.ts", .folder = lists.path().string(), .maxFreqDiff = {},
+                              .allNetworks = allNetworks};
+    std::FILE* out = std::fopen((folder / "printed.txt").c_str(), "w");
+    ASSERT_EQ(RunScan(options, out, stderr), 0);
+    std::fclose(out);
+    const std::string printed = test::ReadFile(folder / "printed.txt");
+    std::set<std::string> written;
+    for (const auto& file : std::filesystem::directory_iterator(lists.path())) written.insert(file.path().filename());
+    EXPECT_EQ(written.size(), allNetworks ? 3u : 1u);  // a list of another name fails all.at()
+    EXPECT_TRUE(written.contains("0130.ini"));
+    for (const std::string& file : written) {
+      const TransponderList list = ParseTransponderList(test::ReadFile(lists / file));
+      EXPECT_EQ(list.satPositionName, all.at(file).first) << file;
+      EXPECT_EQ(list.entries, all.at(file).second) << file;
+    }
+    EXPECT_EQ(printed.find("NIT other") != std::string::npos, allNetworks);
+    if (allNetworks) {
+      EXPECT_NE(printed.find("network 256 (0x0100) \"Astra net\": 5 entries"), std::string::npos) << printed;
+      EXPECT_NE(printed.find("network 258 (0x0102): incomplete, nothing written"), std::string::npos) << printed;
+    }
   }
 }
 
