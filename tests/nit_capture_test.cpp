@@ -6,7 +6,6 @@
 #include <span>
 #include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "search/parser_results.h"
@@ -94,17 +93,14 @@ TEST(NitCapture, APollSeesEveryEntryOfTheParseThatFinishedIt) {
   capture.StartSearch();
   DeliverAsHost(capture, packets.first(packets.size() - 1));
   ASSERT_FALSE(capture.SearchDone());
-
-  bool lastDelivered = false;
-  auto takeThenFinishParse = [&] {
-    std::vector<ParserResult> taken = queue.Take();
-    if (!std::exchange(lastDelivered, true)) DeliverAsHost(capture, packets.last(1));
-    return taken;
-  };
   std::vector<std::string> shown;
   SearchPoll poll;
   for (int tick = 0; tick < 3 && !poll.finished; ++tick) {
-    poll = PollSearch([&] { return capture.SearchDone(); }, takeThenFinishParse);
+    poll = PollSearch([&] { return capture.SearchDone(); }, [&] {
+      std::vector<ParserResult> taken = queue.Take();
+      if (tick == 0) DeliverAsHost(capture, packets.last(1));  // the parse ends in between
+      return taken;
+    });
     for (const ParserResult& r : poll.results)
       if (r.kind == ParserResult::kEntry) shown.push_back(r.text);
   }
@@ -113,14 +109,12 @@ TEST(NitCapture, APollSeesEveryEntryOfTheParseThatFinishedIt) {
   EXPECT_TRUE(queue.Take().empty());
 }
 
-struct ThrowingSink : NitEntrySink {
-  void AddCheckedEntry(const std::string&) override { throw std::runtime_error("window gone"); }
-  void SetSatelliteLine(const std::string&) override {}
-};
-
 TEST(NitCapture, ParserFailureEndsTheSearchWithoutEscaping) {
+  struct : NitEntrySink {
+    void AddCheckedEntry(const std::string&) override { throw std::runtime_error("window gone"); }
+    void SetSatelliteLine(const std::string&) override {}
+  } sink;
   SilentHost host;
-  ThrowingSink sink;
   NitCapture capture(host, sink, '.');
   capture.StartSearch();
   const NitLayout layout = BuildNitLayouts().front();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -68,17 +69,14 @@ struct ParseRun {
 };
 
 TEST(EncodeSatelliteDescriptor, GivesTheBroadcastBytes) {
-  const auto encoded = [](const Transponder& t) {
-    const auto d = EncodeSatelliteDescriptor(t);
-    return Bytes(d.begin(), d.end());
-  };
-  EXPECT_EQ(encoded({.FrequencyKhz = 11727500, .PositionTenths = 192, .polarisation = Polarisation::Vertical,
-                     .SymbolRate = 27500000}),
-            kAstra);
-  EXPECT_EQ(encoded({.FrequencyKhz = 3840000, .PositionTenths = 300, .hemisphere = Hemisphere::West,
-                     .polarisation = Polarisation::Right, .system = DeliverySystem::DvbS2,
-                     .modulation = Modulation::Psk8, .RollOff = 2, .SymbolRate = 6111500, .Fec = FecInner::Fec9_10}),
-            (Bytes{0x43, 0x0B, 0x00, 0x38, 0x40, 0x00, 0x03, 0x00, 0x76, 0x00, 0x61, 0x11, 0x59}));
+  EXPECT_TRUE(std::ranges::equal(EncodeSatelliteDescriptor({.FrequencyKhz = 11727500, .PositionTenths = 192,
+                                  .polarisation = Polarisation::Vertical, .SymbolRate = 27500000}), kAstra));
+  EXPECT_TRUE(std::ranges::equal(
+      EncodeSatelliteDescriptor({.FrequencyKhz = 3840000, .PositionTenths = 300, .hemisphere = Hemisphere::West,
+                                 .polarisation = Polarisation::Right, .system = DeliverySystem::DvbS2,
+                                 .modulation = Modulation::Psk8, .RollOff = 2, .SymbolRate = 6111500,
+                                 .Fec = FecInner::Fec9_10}),
+      Bytes{0x43, 0x0B, 0x00, 0x38, 0x40, 0x00, 0x03, 0x00, 0x76, 0x00, 0x61, 0x11, 0x59}));
   EXPECT_THROW(EncodeSatelliteDescriptor({.PositionTenths = 10000}), std::out_of_range);
 }
 
@@ -136,7 +134,6 @@ TEST(ParseNitBuffer, SetsCodeNameAndLineForEachPosition) {
       {0x03, 0x00, 0x06, '.', "3300", "Hispasat 1A, 1B, 1C, 1D", " 30 \xB0" "W"},
       {0x00, 0x08, 0x21, '.', "3592", "Thor 1, 2, 3", " 0.8 \xB0" "W"},
       {0x18, 0x00, 0x21, '.', "1800", "", " 180 \xB0" "W"},
-      {0x06, 0x10, 0x21, '.', "2990", "", " 61 \xB0" "W"},
   };
   for (const auto& c : cases) {
     const ParseRun run({NitSection({Patched({{6, c.high}, {7, c.low}, {8, c.flags}})})}, c.separator);
@@ -171,9 +168,9 @@ TEST(ParseNitBuffer, WalksTheDescriptorLoops) {
       {"several entries and sections, in order", {NitSection({astra, Concat({hotbird, astra})}), NitSection({{}, hotbird})},
        {kAstraEntry, kAstraEntry, kAstraEntry, kAstraEntry}, "0130"},
       {"network descriptors give none", {NitSection({hotbird}, astra)}, {kAstraEntry}, "0130"},
-      {"tag 0x43 of another length skipped by it", {NitSection({Concat({{0x43, 0x0C}, Bytes(12, 0x43), astra})})},
+      {"other tags and lengths skipped by their length",
+       {NitSection({Concat({Patched({{1, 0x0C}}), {0x00}, Patched({{0, 0x44}})})}), NitSection({astra})},
        {kAstraEntry}, "0192"},
-      {"no candidate", {NitSection({Concat({Patched({{1, 0x0C}}), {0x00}}), Patched({{0, 0x44}})})}, {}, "before"},
       // The first entry's descriptor loop claims one byte more than it has.
       {"descriptor loop too long", {Patched({{17, 14}}, NitSection({astra, hotbird})), NitSection({hotbird})},
        {kAstraEntry, kAstraEntry}, "0130"},
