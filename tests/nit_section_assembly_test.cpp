@@ -1,6 +1,3 @@
-// The two steps under the capture: payloads to checked sections
-// (SectionSplitter) and sections to one complete table (NitTableCollector).
-
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -17,8 +14,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 constexpr int kBadCrc = 1, kNotCurrent = 2;
 
-// A long-syntax private section of `size` bytes in all, its body the
-// section_number repeated.
+// A long-syntax section of `size` bytes, its body the section_number.
 Bytes Section(std::uint8_t number, std::size_t size = 100, int flaws = 0) {
   Bytes s(size, number);
   s[0] = 0x40;
@@ -30,9 +26,8 @@ Bytes Section(std::uint8_t number, std::size_t size = 100, int flaws = 0) {
   return s;
 }
 
-// Packs the sections back to back into packets, leaves packet `drop` out
-// and runs the payloads through a splitter after some junk: the
-// section_numbers of what came out.
+// The sections packed back to back, packet `drop` lost, through a splitter
+// after some junk: the section_numbers that come out.
 std::vector<int> Split(const std::vector<Bytes>& sections, std::size_t drop, bool knowingStarts) {
   std::vector<int> out;
   SectionSplitter splitter([&](std::span<const std::uint8_t> s) { out.push_back(s[6]); });
@@ -42,10 +37,8 @@ std::vector<int> Split(const std::vector<Bytes>& sections, std::size_t drop, boo
                                           : PayloadStart::kContinuation);
   };
   // None, a pointer_field past the end, a section too long, zeros, 0xFF.
-  for (const Bytes& junk : {Bytes{}, Bytes{0xB7, 0x40, 0xB0}, Bytes{0x00, 0x40, 0xBF, 0xFF, 0x00},
-                            Bytes(184, 0x00), Bytes(184, 0xFF)}) {
+  for (const Bytes& junk : {Bytes{}, {0xB7, 0x40, 0xB0}, {0x00, 0x40, 0xBF, 0xFF, 0x00}, Bytes(184, 0), Bytes(184, 0xFF)})
     push(junk, true);
-  }
   SectionCarrier carrier;
   carrier.Pack(sections);
   const std::vector<TsPacket> packets = carrier.Take();
@@ -102,7 +95,7 @@ TEST(NitTableCollector, CompletesOneVersionOfOneNetwork) {
     const char* name;
     std::vector<Add> adds;
     std::optional<std::size_t> completedBy;  // index of the add that completed it
-    std::uint8_t version = 0;
+    int version = 0;
   } cases[] = {
       {"in order", {{0x40, 0, 2}, {0x40, 1, 2}, {0x40, 2, 2}}, 2},
       {"any order, repeats", {{0x40, 2, 2}, {0x40, 2, 2}, {0x40, 0, 2}, {0x40, 1, 2}, {0x40, 1, 2}}, 3},

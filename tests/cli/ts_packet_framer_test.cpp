@@ -13,8 +13,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A 188-byte packet whose payload starts with `tag`, so that tests can tell
-// payloads apart; stray 0x47s in it too.
+// A packet whose payload starts with `tag`; stray 0x47s in it too.
 Bytes Packet(std::uint16_t pid, std::uint8_t tag, std::uint8_t control = 0x10) {
   Bytes p(kTsPacketSize);
   for (std::size_t i = 0; i < p.size(); ++i) p[i] = static_cast<std::uint8_t>(i * 7);
@@ -32,9 +31,8 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
   return out;
 }
 
-// `count` packets, every third on PID 0x0010, in units of `stride` bytes:
-// 192 puts a time stamp before each packet, 204 parity bytes after it. Both
-// hold 0x47s that line up as well as the sync bytes do.
+// Every third packet on PID 0x0010; a time stamp before (192) or parity
+// after (204) each, with 0x47s that line up as well as the sync bytes do.
 Bytes Stream(int count, std::size_t stride, std::uint8_t firstTag = 0) {
   Bytes out;
   for (int i = 0; i < count; ++i) {
@@ -64,8 +62,7 @@ TEST(TsPacketFramer, FindsThePacketsOfThePidWhateverTheBlockSize) {
   } cases[] = {
       {"188 behind garbage", Concat({Garbage(1000), Stream(12, 188)}), kTagsOf12, 188},
       {"192 behind garbage", Concat({Garbage(500), Stream(12, 192)}), kTagsOf12, 192},
-      {"204 behind garbage", Concat({Garbage(333), Stream(12, 204)}), kTagsOf12, 204},
-      {"204 behind 5 bytes", Concat({Garbage(5), Stream(12, 204)}), kTagsOf12, 204},
+      {"204 behind garbage", Concat({Garbage(5), Stream(12, 204)}), kTagsOf12, 204},
       {"garbage between packets", Concat({Stream(6, 188), Garbage(1001), Stream(6, 188, 6)}), kTagsOf12, 188},
       {"a cut packet dropped", Concat({cut, Stream(6, 188, 6)}), {0, 3, 6, 9}, 188},
       // 0x4010: the start flag beside the PID does not count.
@@ -82,13 +79,9 @@ TEST(TsPacketFramer, FindsThePacketsOfThePidWhateverTheBlockSize) {
   for (const auto& c : cases) {
     for (const std::size_t block : {std::size_t{1}, std::size_t{189}, std::size_t{1} << 20}) {
       SCOPED_TRACE(testing::Message() << c.name << ", block " << block);
-      // Fed the way velqtp feeds it: the undone tail moves to the front of
-      // the next call.
+      // As velqtp feeds it: the undone tail goes in again with the next block.
       std::vector<std::uint8_t> tags;
-      TsPacketFramer framer(0x0010, [&](const std::uint8_t* packet) {
-        tags.push_back(packet[4]);
-        return true;
-      });
+      TsPacketFramer framer(0x0010, [&](const std::uint8_t* packet) { return tags.push_back(packet[4]), true; });
       Bytes buffer;
       for (std::size_t offset = 0, take = 1; take != 0; offset += take) {
         take = std::min(block, c.stream.size() - offset);
