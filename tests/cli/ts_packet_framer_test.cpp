@@ -51,8 +51,8 @@ Bytes Garbage(std::size_t size) {
 }
 
 TEST(TsPacketFramer, FindsThePacketsOfThePidWhateverTheBlockSize) {
-  Bytes cut = Stream(6, 188);
-  cut.resize(cut.size() - 100);  // the sixth packet loses its tail
+  Bytes cut = Stream(7, 188);
+  cut.resize(cut.size() - 100);  // the last packet, one of PID 0x0010, loses its tail
   const std::vector<std::uint8_t> kTagsOf12 = {0, 3, 6, 9};
   const struct {
     const char* name;
@@ -64,7 +64,7 @@ TEST(TsPacketFramer, FindsThePacketsOfThePidWhateverTheBlockSize) {
       {"192 behind garbage", Concat({Garbage(500), Stream(12, 192)}), kTagsOf12, 192},
       {"204 behind garbage", Concat({Garbage(5), Stream(12, 204)}), kTagsOf12, 204},
       {"garbage between packets", Concat({Stream(6, 188), Garbage(1001), Stream(6, 188, 6)}), kTagsOf12, 188},
-      {"a cut packet dropped", Concat({cut, Stream(6, 188, 6)}), {0, 3, 6, 9}, 188},
+      {"a cut packet dropped", Concat({cut, Stream(6, 188, 7)}), {0, 3, 7, 10}, 188},
       // 0x4010: the start flag beside the PID does not count.
       {"other PIDs",
        Concat({Packet(0x0010, 1), Packet(0x0011, 2), Packet(0x1FFF, 3), Packet(0x0010, 4, 0x20), Packet(0x4010, 5),
