@@ -41,7 +41,8 @@ TEST(NitCapture, FindsTheTableOfEveryLayoutFromPayloadsAlone) {
       const std::size_t join = joins[perCall - 1];
       SCOPED_TRACE(layout.Name + ", joining at packet " + std::to_string(join));
       std::vector<std::uint8_t> payloads;
-      for (const TsPacket& p : std::span(layout.Packets).subspan(join)) payloads.insert(payloads.end(), p.begin() + 4, p.end());
+      for (const TsPacket& p : std::span(layout.Packets).subspan(join))
+        payloads.insert(payloads.end(), p.begin() + 4, p.end());
       Search run;
       run.Capture.StartSearch();
       run.Capture.Deliver(184, nullptr);

@@ -158,7 +158,8 @@ TEST(ParseNitBuffer, WalksTheDescriptorLoops) {
   } cases[] = {
       {"43 0B inside another descriptor", {NitSection({Concat({serviceList, astra, serviceList})})},
        {kAstraEntry}, "0192"},
-      {"several entries and sections, in order", {NitSection({astra, Concat({hotbird, astra})}), NitSection({{}, hotbird})},
+      {"several entries and sections, in order",
+       {NitSection({astra, Concat({hotbird, astra})}), NitSection({{}, hotbird})},
        {kAstraEntry, kAstraEntry, kAstraEntry, kAstraEntry}, "0130"},
       {"network descriptors give none", {NitSection({hotbird}, astra)}, {kAstraEntry}, "0130"},
       {"other tags and lengths skipped by their length",

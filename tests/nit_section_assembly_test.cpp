@@ -37,7 +37,8 @@ std::vector<int> Split(const std::vector<Bytes>& sections, std::size_t drop, boo
                                           : PayloadStart::kContinuation);
   };
   // None, a pointer_field past the end, a section too long, zeros, 0xFF.
-  for (const Bytes& junk : {Bytes{}, {0xB7, 0x40, 0xB0}, {0x00, 0x40, 0xBF, 0xFF, 0x00}, Bytes(184, 0), Bytes(184, 0xFF)})
+  for (const Bytes& junk :
+       {Bytes{}, {0xB7, 0x40, 0xB0}, {0x00, 0x40, 0xBF, 0xFF, 0x00}, Bytes(184, 0x00), Bytes(184, 0xFF)})
     push(junk, true);
   SectionCarrier carrier;
   carrier.Pack(sections);

@@ -76,7 +76,8 @@ TEST(ScanAllNetworks, OneListPerPositionOfTheCompleteTables) {
   test::WriteFile(folder / "capture.ts", recording);
   const std::map<std::string, std::pair<std::string, std::vector<std::string>>> all{
       {"0130.ini", {"Hotbird 6/7A/8 (13\xB0" "E)", ExpectedEntryTexts(hotbird)}},
-      {"0192.ini", {"Astra 1F/1G/1H/1KR/1L (19,2\xB0" "E)", ExpectedEntryTexts({astra[0], astra[1], astra[2], astra[3], astra[4], astraNew[0]})}},
+      {"0192.ini", {"Astra 1F/1G/1H/1KR/1L (19,2\xB0" "E)",
+                    ExpectedEntryTexts({astra[0], astra[1], astra[2], astra[3], astra[4], astraNew[0]})}},
       {"0282.ini", {"Astra 2A/2B/2C/2D, Eurobird 1 (28\xB0" "E)", ExpectedEntryTexts(astra2)}},
   };
   for (const bool allNetworks : {false, true}) {
