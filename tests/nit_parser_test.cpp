@@ -2,55 +2,32 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
+#include <algorithm>
+#include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "search/satellite_descriptor.h"
+#include "search/satellite_descriptor_encoder.h"
 #include "tests/support/recording_nit_sink.h"
 
 namespace velq {
 namespace {
 
-using Descriptor = std::array<std::uint8_t, 13>;
-using Patch = std::vector<std::pair<int, std::uint8_t>>;
 using Bytes = std::vector<std::uint8_t>;
+using Patch = std::vector<std::pair<std::size_t, std::uint8_t>>;
 
 // 11.72750 GHz, 19.2 E, vertical, DVB-S, QPSK, 27.5 Msymbol/s, FEC 3/4.
-constexpr Descriptor kAstra = {0x43, 0x0B, 0x01, 0x17, 0x27, 0x50, 0x01,
-                               0x92, 0xA1, 0x02, 0x75, 0x00, 0x03};
+const Bytes kAstra = {0x43, 0x0B, 0x01, 0x17, 0x27, 0x50, 0x01, 0x92, 0xA1, 0x02, 0x75, 0x00, 0x03};
 const std::string kAstraEntry = "11727,V,27500,34,DVB-S,QPSK";
-const std::string kAstraLine = "Astra 1F/1G/1H/1KR/1L (19,2\xB0" "E) 19.2 \xB0" "E";
+constexpr const char* kAstraName = "Astra 1F/1G/1H/1KR/1L (19,2\xB0" "E)";
 
-Descriptor Patched(Patch patch, Descriptor d = kAstra) {
-  for (const auto& [offset, value] : patch) d[static_cast<std::size_t>(offset)] = value;
-  return d;
-}
-
-// A NIT section laid out by hand: each inner vector is one transport
-// stream entry's descriptor loop. Loop lengths are right unless patched;
-// the CRC is not the parser's business and stays zero.
-Bytes NitSection(const std::vector<Bytes>& entries, const Bytes& networkDescriptors = {}) {
-  Bytes s = {0x40, 0, 0, 0x00, 0x01, 0xC1, 0x00, 0x00};
-  s.push_back(static_cast<std::uint8_t>(0xF0 | networkDescriptors.size() >> 8));
-  s.push_back(static_cast<std::uint8_t>(networkDescriptors.size()));
-  s.insert(s.end(), networkDescriptors.begin(), networkDescriptors.end());
-  std::size_t loop = 0;
-  for (const Bytes& e : entries) loop += 6 + e.size();
-  s.push_back(static_cast<std::uint8_t>(0xF0 | loop >> 8));
-  s.push_back(static_cast<std::uint8_t>(loop));
-  for (const Bytes& e : entries) {
-    const Bytes header = {0x00, 0x01, 0x00, 0x01, static_cast<std::uint8_t>(0xF0 | e.size() >> 8),
-                          static_cast<std::uint8_t>(e.size())};
-    s.insert(s.end(), header.begin(), header.end());
-    s.insert(s.end(), e.begin(), e.end());
-  }
-  s.insert(s.end(), 4, 0x00);
-  s[1] = static_cast<std::uint8_t>(0xF0 | (s.size() - 3) >> 8);
-  s[2] = static_cast<std::uint8_t>(s.size() - 3);
-  return s;
+Bytes Patched(const Patch& patch, Bytes bytes = kAstra) {
+  for (const auto& [offset, value] : patch) bytes[offset] = value;
+  return bytes;
 }
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
@@ -59,38 +36,47 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
   return all;
 }
 
-Bytes D(const Descriptor& d) { return Bytes(d.begin(), d.end()); }
+void AppendLength(Bytes& s, std::size_t length) {
+  s.insert(s.end(), {static_cast<std::uint8_t>(0xF0 | length >> 8), static_cast<std::uint8_t>(length)});
+}
+
+// A NIT section laid out by hand, one descriptor loop per transport stream.
+Bytes NitSection(const std::vector<Bytes>& entries, const Bytes& networkDescriptors = {}) {
+  Bytes s = {0x40, 0, 0, 0x00, 0x01, 0xC1, 0x00, 0x00};
+  AppendLength(s, networkDescriptors.size());
+  s.insert(s.end(), networkDescriptors.begin(), networkDescriptors.end());
+  std::size_t loop = 0;
+  for (const Bytes& e : entries) loop += 6 + e.size();
+  AppendLength(s, loop);
+  for (const Bytes& e : entries) {
+    s.insert(s.end(), {0x00, 0x01, 0x00, 0x01});
+    AppendLength(s, e.size());
+    s.insert(s.end(), e.begin(), e.end());
+  }
+  s.insert(s.end(), 4, 0x00);
+  s[1] = static_cast<std::uint8_t>(0xF0 | (s.size() - 3) >> 8);
+  s[2] = static_cast<std::uint8_t>(s.size() - 3);
+  return s;
+}
 
 struct ParseRun {
-  std::vector<NitSectionBytes> Sections;
   SatPosition Position{"before", "before"};
   RecordingNitSink Sink;
-
-  // One transport stream entry per descriptor, all in one section.
-  ParseRun& Sequence(std::initializer_list<Descriptor> descriptors) {
-    std::vector<Bytes> entries;
-    for (const Descriptor& d : descriptors) entries.push_back(D(d));
-    Sections.push_back(NitSection(entries));
-    return *this;
-  }
-  ParseRun& Parse(char separator = '.') {
-    ParseNitBuffer(Sections, Position, Sink, separator);
-    return *this;
+  ParseRun(const std::vector<NitSectionBytes>& sections, char separator = '.') {
+    ParseNitBuffer(sections, Position, Sink, separator);
   }
 };
 
-TEST(ParseNitBuffer, DecodesTheWorkedExample) {
-  ParseRun run;
-  run.Sequence({kAstra}).Parse();
-  EXPECT_EQ(run.Sink.Entries, std::vector<std::string>{kAstraEntry});
-  EXPECT_EQ(run.Position.SatPositionCode, "0192");
-  EXPECT_EQ(run.Position.SatPositionName, "Astra 1F/1G/1H/1KR/1L (19,2\xB0" "E)");
-  EXPECT_EQ(run.Sink.SatelliteLines, std::vector<std::string>{kAstraLine});
-
-  ParseRun comma;
-  comma.Sequence({kAstra}).Parse(',');
-  EXPECT_EQ(comma.Sink.SatelliteLines.back(),
-            "Astra 1F/1G/1H/1KR/1L (19,2\xB0" "E) 19,2 \xB0" "E");
+TEST(EncodeSatelliteDescriptor, GivesTheBroadcastBytes) {
+  EXPECT_TRUE(std::ranges::equal(EncodeSatelliteDescriptor({.FrequencyKhz = 11727500, .PositionTenths = 192,
+                                  .polarisation = Polarisation::Vertical, .SymbolRate = 27500000}), kAstra));
+  EXPECT_TRUE(std::ranges::equal(
+      EncodeSatelliteDescriptor({.FrequencyKhz = 3840000, .PositionTenths = 300, .hemisphere = Hemisphere::West,
+                                 .polarisation = Polarisation::Right, .system = DeliverySystem::DvbS2,
+                                 .modulation = Modulation::Psk8, .RollOff = 2, .SymbolRate = 6111500,
+                                 .Fec = FecInner::Fec9_10}),
+      Bytes{0x43, 0x0B, 0x00, 0x38, 0x40, 0x00, 0x03, 0x00, 0x76, 0x00, 0x61, 0x11, 0x59}));
+  EXPECT_THROW(EncodeSatelliteDescriptor({.PositionTenths = 10000}), std::out_of_range);
 }
 
 TEST(DecodeEntryText, BuildsTheTextOrRejects) {
@@ -98,9 +84,7 @@ TEST(DecodeEntryText, BuildsTheTextOrRejects) {
     Patch patch;
     std::optional<std::string> expected;
   } cases[] = {
-      {{}, kAstraEntry},
-      {{{2, 0x00}, {3, 0x38}, {4, 0x40}, {5, 0x00}, {8, 0xE1}, {9, 0x00}, {10, 0x61}, {11, 0x11},
-        {12, 0x55}},
+      {{{2, 0x00}, {3, 0x38}, {4, 0x40}, {5, 0x00}, {8, 0xE1}, {9, 0x00}, {10, 0x61}, {11, 0x11}, {12, 0x55}},
        "03840,right,06111,78,DVB-S,QPSK"},
       {{{8, 0x06}}, "11727,H,27500,34,DVB-S2,8PSK"},
       {{{8, 0x43}}, "11727,left,27500,34,DVB-S,16-QAM"},
@@ -110,7 +94,6 @@ TEST(DecodeEntryText, BuildsTheTextOrRejects) {
       {{{12, 0x09}}, "11727,V,27500,910,DVB-S,QPSK"},
       {{{12, 0x00}}, "11727,V,27500,DVB-S,QPSK"},
       {{{12, 0x0A}}, "11727,V,27500,DVB-S,QPSK"},
-      {{{12, 0x0F}}, "11727,V,27500,DVB-S,QPSK"},
       // Frequency: 0 < F < 12800 MHz.
       {{{3, 0x27}, {4, 0x99}, {5, 0x99}}, "12799,V,27500,34,DVB-S,QPSK"},
       {{{3, 0x28}, {4, 0x00}, {5, 0x00}}, std::nullopt},
@@ -128,57 +111,45 @@ TEST(DecodeEntryText, BuildsTheTextOrRejects) {
       {{{11, 0xF0}}, std::nullopt},
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {
-    const Descriptor d = Patched(cases[i].patch);
-    EXPECT_EQ(DecodeEntryText(d), cases[i].expected) << "case " << i;
+    const Bytes d = Patched(cases[i].patch);
+    EXPECT_EQ(DecodeEntryText(SatelliteDescriptorBytes(d.data(), 13)), cases[i].expected) << "case " << i;
   }
 }
 
-TEST(ParseNitBuffer, SetsCodeNameAndLineForEachHemisphere) {
+TEST(ParseNitBuffer, SetsCodeNameAndLineForEachPosition) {
   const struct {
-    std::uint8_t high, low, flags;
-    const char* code;
-    const char* line;
+    std::uint8_t high, low, flags;  // descriptor bytes 6 to 8
+    char separator;
+    const char *code, *name, *lineTail;
   } cases[] = {
-      {0x01, 0x30, 0xA1, "0130", "Hotbird 6/7A/8 (13\xB0" "E) 13 \xB0" "E"},
-      {0x00, 0x00, 0xA1, "0000", " 0 \xB0" "E"},
-      {0x03, 0x00, 0x06, "3300", "Hispasat 1A, 1B, 1C, 1D 30 \xB0" "W"},
-      {0x00, 0x70, 0x21, "3530", "Nilesat 101,102,103 7 \xB0" "W"},
-      {0x00, 0x08, 0x21, "3592", "Thor 1, 2, 3 0.8 \xB0" "W"},
-      {0x18, 0x00, 0x21, "1800", " 180 \xB0" "W"},
-      {0x06, 0x10, 0x21, "2990", " 61 \xB0" "W"},
+      {0x01, 0x92, 0xA1, '.', "0192", kAstraName, " 19.2 \xB0" "E"},
+      {0x01, 0x92, 0xA1, ',', "0192", kAstraName, " 19,2 \xB0" "E"},
+      {0x01, 0x30, 0xA1, '.', "0130", "Hotbird 6/7A/8 (13\xB0" "E)", " 13 \xB0" "E"},
+      {0x01, 0x93, 0xA1, '.', "0193", "", " 19.3 \xB0" "E"},
+      {0x00, 0x00, 0xA1, '.', "0000", "", " 0 \xB0" "E"},
+      {0x03, 0x00, 0x06, '.', "3300", "Hispasat 1A, 1B, 1C, 1D", " 30 \xB0" "W"},
+      {0x00, 0x08, 0x21, '.', "3592", "Thor 1, 2, 3", " 0.8 \xB0" "W"},
+      {0x18, 0x00, 0x21, '.', "1800", "", " 180 \xB0" "W"},
   };
   for (const auto& c : cases) {
-    ParseRun run;
-    run.Sequence({Patched({{6, c.high}, {7, c.low}, {8, c.flags}})}).Parse();
+    const ParseRun run({NitSection({Patched({{6, c.high}, {7, c.low}, {8, c.flags}})})}, c.separator);
     EXPECT_EQ(run.Position.SatPositionCode, c.code);
-    ASSERT_EQ(run.Sink.SatelliteLines.size(), 1u) << c.code;
-    EXPECT_EQ(run.Sink.SatelliteLines[0], c.line);
+    EXPECT_EQ(run.Position.SatPositionName, c.name) << c.code;
+    EXPECT_EQ(run.Sink.SatelliteLines, std::vector<std::string>{std::string(c.name) + c.lineTail}) << c.code;
   }
 }
 
-TEST(ParseNitBuffer, WithoutCandidatesChangesNothing) {
-  ParseRun run;
-  run.Sections.push_back(NitSection({Concat({D(Patched({{1, 0x0C}})), {0x00}}), D(Patched({{0, 0x44}}))}));
-  run.Parse();
-  EXPECT_TRUE(run.Sink.Entries.empty());
-  EXPECT_TRUE(run.Sink.SatelliteLines.empty());
-  EXPECT_EQ(run.Position.SatPositionCode, "before");
-  EXPECT_EQ(run.Position.SatPositionName, "before");
-}
-
-// Only descriptors reached by walking the loops count; a loop that runs
-// past its end stops the walk of that section, never a read beyond it.
+// Only descriptors reached by walking the loops count; a loop past its end
+// stops the section's walk. The last position decides, entry or not.
 TEST(ParseNitBuffer, WalksTheDescriptorLoops) {
-  const Bytes astra = D(kAstra);
-  const Bytes hotbird = D(Patched({{6, 0x01}, {7, 0x30}}));
-  // A service_list (0x41) whose services 0x430B, 0x0117, ... read like a
-  // delivery descriptor at 0.8 W.
+  const Bytes& astra = kAstra;
+  const Bytes hotbird = Patched({{6, 0x01}, {7, 0x30}});
+  const Bytes rejectedWest = Patched({{6, 0x00}, {7, 0x70}, {8, 0x21}, {2, 0x00}, {3, 0x00}, {4, 0x00}});
+  const Bytes badFrequency = Patched({{3, 0x1B}, {6, 0x00}, {7, 0x70}, {8, 0x21}});
+  // A service_list whose services 0x430B, 0x0117, ... read like a descriptor.
   const Bytes serviceList = {0x41, 0x0F, 0x43, 0x0B, 0x01, 0x17, 0x27, 0x50, 0x00,
                              0x08, 0x21, 0x02, 0x75, 0x00, 0x03, 0x01, 0x01};
-  const auto withLength = [](Bytes section, std::size_t at, std::uint8_t value) {
-    section[at] = value;
-    return section;
-  };
+  const std::string noCodeRate = "11727,V,27500,DVB-S,QPSK";
   const struct {
     const char* name;
     std::vector<Bytes> sections;
@@ -191,74 +162,38 @@ TEST(ParseNitBuffer, WalksTheDescriptorLoops) {
        {NitSection({astra, Concat({hotbird, astra})}), NitSection({{}, hotbird})},
        {kAstraEntry, kAstraEntry, kAstraEntry, kAstraEntry}, "0130"},
       {"network descriptors give none", {NitSection({hotbird}, astra)}, {kAstraEntry}, "0130"},
-      {"tag 0x43 of another length skipped by it",
-       {NitSection({Concat({{0x43, 0x0C}, Bytes(12, 0x43), astra})})}, {kAstraEntry}, "0192"},
-      // The descriptor loop of the first entry claims one byte more than
-      // the entry has: the walk of that section ends there.
-      {"descriptor loop too long",
-       {withLength(NitSection({astra, hotbird}), 17, 14), NitSection({hotbird})}, {kAstraEntry, kAstraEntry},
-       "0130"},
+      {"other tags and lengths skipped by their length",
+       {NitSection({Concat({Patched({{1, 0x0C}}), {0x00}, Patched({{0, 0x44}})})}), NitSection({astra})},
+       {kAstraEntry}, "0192"},
+      // The first entry's descriptor loop claims one byte more than it has.
+      {"descriptor loop too long", {Patched({{17, 14}}, NitSection({astra, hotbird})), NitSection({hotbird})},
+       {kAstraEntry, kAstraEntry}, "0130"},
       {"descriptor past its loop", {NitSection({Concat({astra, {0x43, 0x0B, 0x01}})}), NitSection({})},
        {kAstraEntry}, "0192"},
-      {"transport stream loop too long", {withLength(NitSection({astra}), 11, 0x30)}, {}, "before"},
-      {"network loop too long", {withLength(NitSection({astra}), 9, 0xFF)}, {}, "before"},
+      {"transport stream loop too long", {Patched({{11, 0x30}}, NitSection({astra}))}, {}, "before"},
+      {"network loop too long", {Patched({{9, 0xFF}}, NitSection({astra}))}, {}, "before"},
       // section_length ends the section before its last descriptor.
-      {"section_length shorter than the bytes", {withLength(NitSection({astra, hotbird}), 2, 0x2A)},
-       {}, "before"},
-      {"section_length below the header", {withLength(NitSection({astra}), 2, 0x01)}, {}, "before"},
-      {"cut short", {Bytes(kAstra.begin(), kAstra.end()), Bytes(5, 0x43), {}}, {}, "before"},
+      {"section_length shorter than the bytes", {Patched({{2, 0x2A}}, NitSection({astra, hotbird}))}, {}, "before"},
+      {"section_length 0", {Patched({{2, 0x00}}, NitSection({astra}))}, {}, "before"},
+      {"cut short", {astra, Bytes(5, 0x43), {}}, {}, "before"},
+      {"rejected entry, position kept", {NitSection({astra, rejectedWest})}, {kAstraEntry}, "3530"},
+      {"bad digits skip one candidate",
+       {NitSection({astra, Patched({{10, 0xC5}}), badFrequency, hotbird, Patched({{6, 0x0A}})})},
+       {kAstraEntry, kAstraEntry}, "0130"},
+      {"repeats, no code rate, unknown position",
+       {NitSection({astra, astra, Patched({{12, 0x00}}), Patched({{7, 0x93}})})},
+       {kAstraEntry, kAstraEntry, noCodeRate, kAstraEntry}, "0193"},
   };
+  const std::map<std::string, std::string> names = {
+      {"before", "before"}, {"0192", kAstraName}, {"0130", "Hotbird 6/7A/8 (13\xB0" "E)"},
+      {"3530", "Nilesat 101,102,103"}, {"0193", ""}};
   for (const auto& c : cases) {
-    ParseRun run;
-    run.Sections = c.sections;
-    run.Parse();
+    const ParseRun run(c.sections);
     EXPECT_EQ(run.Sink.Entries, c.entries) << c.name;
+    EXPECT_EQ(run.Sink.SatelliteLines.size(), c.entries.size()) << c.name;
     EXPECT_EQ(run.Position.SatPositionCode, c.code) << c.name;
+    EXPECT_EQ(run.Position.SatPositionName, names.at(c.code)) << c.name;
   }
-}
-
-TEST(ParseNitBuffer, LastCandidateDecidesTheCodeEvenWhenRejected) {
-  ParseRun run;
-  const Descriptor rejectedWest = Patched({{6, 0x00}, {7, 0x70}, {8, 0x21}, {2, 0x00}, {3, 0x00},
-                                           {4, 0x00}});
-  run.Sequence({kAstra, rejectedWest}).Parse();
-  EXPECT_EQ(run.Sink.Entries.size(), 1u);
-  EXPECT_EQ(run.Position.SatPositionCode, "3530");
-  EXPECT_EQ(run.Position.SatPositionName, "Nilesat 101,102,103");
-  EXPECT_EQ(run.Sink.SatelliteLines, std::vector<std::string>{kAstraLine});
-}
-
-TEST(ParseNitBuffer, NonDecimalDigitsSkipOnlyThatCandidate) {
-  const Descriptor hotbird = Patched({{6, 0x01}, {7, 0x30}});
-  const Descriptor badFrequency = Patched({{3, 0x1B}, {6, 0x00}, {7, 0x70}, {8, 0x21}});
-  const Descriptor badPosition = Patched({{6, 0x0A}});
-  const Descriptor badSymbolRate = Patched({{10, 0xC5}});
-
-  ParseRun run;
-  run.Sequence({kAstra, badSymbolRate, badFrequency, hotbird, badPosition}).Parse();
-  EXPECT_EQ(run.Sink.Entries, (std::vector<std::string>{kAstraEntry, kAstraEntry}));
-  // A bad position leaves what the candidate before it set.
-  EXPECT_EQ(run.Position.SatPositionCode, "0130");
-
-  ParseRun positionFine;
-  positionFine.Sequence({kAstra, badFrequency}).Parse();
-  EXPECT_EQ(positionFine.Position.SatPositionCode, "3530");
-}
-
-TEST(ParseNitBuffer, EachCandidateStandsAlone) {
-  ParseRun run;
-  const Descriptor unknownPosition = Patched({{7, 0x93}});
-  const Descriptor noCodeRate = Patched({{12, 0x00}});
-  run.Sequence({kAstra, kAstra, unknownPosition, noCodeRate}).Parse();
-  EXPECT_EQ(run.Sink.Entries, (std::vector<std::string>{kAstraEntry, kAstraEntry, kAstraEntry,
-                                                        "11727,V,27500,DVB-S,QPSK"}));
-  EXPECT_EQ(run.Sink.SatelliteLines[2], " 19.3 \xB0" "E");
-  EXPECT_EQ(run.Sink.SatelliteLines[3], kAstraLine);
-
-  ParseRun unknownLast;
-  unknownLast.Sequence({kAstra, unknownPosition}).Parse();
-  EXPECT_EQ(unknownLast.Position.SatPositionName, "");
-  EXPECT_EQ(unknownLast.Position.SatPositionCode, "0193");
 }
 
 }  // namespace

@@ -1,2 +1,1 @@
-// Moved to tools/nit_builder, where make_sample_ts uses it too.
-#include "tools/nit_builder/nit_builder.h"
+#include "tools/nit_builder/nit_builder.h"  // moved there

@@ -1,7 +1,5 @@
 #pragma once
-// A NitEntrySink that keeps what the parser hands over, for tests and tools
-// that run the search without a window.
-
+// Keeps what the parser hands over, for running the search without a window.
 #include <string>
 #include <vector>
 
@@ -9,11 +7,9 @@
 
 namespace velq {
 
-class RecordingNitSink : public NitEntrySink {
- public:
+struct RecordingNitSink : NitEntrySink {
   void AddCheckedEntry(const std::string& text) override { Entries.push_back(text); }
   void SetSatelliteLine(const std::string& text) override { SatelliteLines.push_back(text); }
-
   std::vector<std::string> Entries;
   std::vector<std::string> SatelliteLines;  // every line set, in order
 };

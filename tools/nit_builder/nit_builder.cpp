@@ -316,4 +316,34 @@ std::string ExpectedListFileName(const Transponder& last) {
   return name;
 }
 
+std::vector<std::string> ExpectedEntryTexts(const std::vector<Transponder>& transponders) {
+  std::vector<std::string> texts;
+  for (const Transponder& t : transponders) texts.push_back(ExpectedEntryText(t));
+  std::ranges::sort(texts);
+  return texts;
+}
+
+std::vector<Transponder> TransponderBand(int count, std::uint32_t firstMhz, std::uint16_t tenths,
+                                         Hemisphere hemisphere, int servicesEach) {
+  static const FecInner kFecs[] = {FecInner::Fec3_4, FecInner::Fec2_3, FecInner::Fec5_6,
+                                   FecInner::Fec7_8, FecInner::Fec9_10, FecInner::Fec3_5};
+  std::vector<Transponder> list;
+  for (int i = 0; i < count; ++i) {
+    Transponder t;
+    t.FrequencyKhz = (firstMhz + 7u * static_cast<std::uint32_t>(i)) * 1000u + (i % 3 == 1 ? 500u : 0u);
+    t.PositionTenths = tenths;
+    t.hemisphere = hemisphere;
+    t.polarisation = i % 2 ? Polarisation::Vertical : Polarisation::Horizontal;
+    t.system = i % 4 == 3 ? DeliverySystem::DvbS2 : DeliverySystem::DvbS;
+    t.modulation = i % 4 == 3 ? Modulation::Psk8 : Modulation::Qpsk;
+    t.SymbolRate = i % 5 == 2 ? 22000000u : 27500000u;
+    t.Fec = kFecs[i % 6];
+    for (int s = 0; s < servicesEach; ++s) {
+      t.ServiceIds.push_back(static_cast<std::uint16_t>(1000 + 20 * i + s));
+    }
+    list.push_back(t);
+  }
+  return list;
+}
+
 }  // namespace velq

@@ -123,5 +123,13 @@ std::vector<std::uint8_t> PacketPayload(const TsPacket& packet);
 // file rules, not from the search's code.
 std::string ExpectedEntryText(const Transponder& transponder);
 std::string ExpectedListFileName(const Transponder& last);
+// The entry texts of a list, sorted.
+std::vector<std::string> ExpectedEntryTexts(const std::vector<Transponder>& transponders);
+
+// `count` Ku-band transponders at one position, from `firstMhz` up and
+// distinct in frequency, with polarisations, code rates, systems and
+// modulations mixed; `servicesEach` service ids on each.
+std::vector<Transponder> TransponderBand(int count, std::uint32_t firstMhz, std::uint16_t tenths,
+                                         Hemisphere hemisphere = Hemisphere::East, int servicesEach = 0);
 
 }  // namespace velq

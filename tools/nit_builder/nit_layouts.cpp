@@ -9,31 +9,6 @@ namespace {
 constexpr Hemisphere kEast = Hemisphere::East;
 constexpr Hemisphere kWest = Hemisphere::West;
 
-// `count` Ku-band transponders at one position, distinct in frequency, with
-// the code rates, systems and modulations mixed.
-std::vector<Transponder> Band(int count, std::uint32_t firstMhz, std::uint16_t tenths, Hemisphere hemisphere,
-                              int servicesEach = 0) {
-  static const FecInner kFecs[] = {FecInner::Fec3_4, FecInner::Fec2_3, FecInner::Fec5_6,
-                                   FecInner::Fec7_8, FecInner::Fec9_10, FecInner::Fec3_5};
-  std::vector<Transponder> list;
-  for (int i = 0; i < count; ++i) {
-    Transponder t;
-    t.FrequencyKhz = (firstMhz + 7u * static_cast<std::uint32_t>(i)) * 1000u + (i % 3 == 1 ? 500u : 0u);
-    t.PositionTenths = tenths;
-    t.hemisphere = hemisphere;
-    t.polarisation = i % 2 ? Polarisation::Vertical : Polarisation::Horizontal;
-    t.system = i % 4 == 3 ? DeliverySystem::DvbS2 : DeliverySystem::DvbS;
-    t.modulation = i % 4 == 3 ? Modulation::Psk8 : Modulation::Qpsk;
-    t.SymbolRate = i % 5 == 2 ? 22000000u : 27500000u;
-    t.Fec = kFecs[i % 6];
-    for (int s = 0; s < servicesEach; ++s) {
-      t.ServiceIds.push_back(static_cast<std::uint16_t>(1000 + 20 * i + s));
-    }
-    list.push_back(t);
-  }
-  return list;
-}
-
 NitTable Table(std::vector<Transponder> transponders, std::size_t perSection, std::uint16_t networkId = 1,
                std::uint8_t version = 0) {
   NitTable table;
@@ -73,7 +48,7 @@ std::size_t ContinuationPacket(const std::vector<TsPacket>& packets, std::size_t
 }
 
 NitLayout Baseline() {
-  const NitTable table = Table(Band(18, 10714, 192, kEast), 4);
+  const NitTable table = Table(TransponderBand(18, 10714, 192, kEast), 4);
   return Layout("one-section-per-payload", "each section starts a payload, pointer_field 0",
                 OnePerPayload(BuildNitSections(table), 2), table);
 }
@@ -82,7 +57,7 @@ NitLayout Baseline() {
 // bytes into the next, whose pointer_field 0x5D points at section 0; small
 // sections share payloads.
 NitLayout PackedSections() {
-  const NitTable table = Table(Band(16, 10729, 192, kEast), 2);
+  const NitTable table = Table(TransponderBand(16, 10729, 192, kEast), 2);
   const std::vector<SectionBytes> sections = BuildNitSections(table);
   SectionCarrier carrier;
   for (int r = 0; r < 2; ++r) {
@@ -96,7 +71,7 @@ NitLayout PackedSections() {
 // 15 sections of about 1 KB: service_list and channel-number descriptors
 // beside the delivery descriptor of each transport stream.
 NitLayout LargeTable() {
-  const NitTable table = Table(Band(150, 10700, 282, kEast, 10), 10);
+  const NitTable table = Table(TransponderBand(150, 10700, 282, kEast, 10), 10);
   SectionCarrier carrier;
   for (int r = 0; r < 2; ++r) carrier.Pack(BuildNitSections(table));
   return Layout("large-table", "15 sections of about 1 KB, service lists beside each delivery descriptor",
@@ -105,11 +80,11 @@ NitLayout LargeTable() {
 
 // NIT other of three networks, section by section between ours.
 NitLayout NitOtherInterleaved() {
-  const NitTable ours = Table(Band(20, 10758, 130, kEast), 5, 0x013E);
+  const NitTable ours = Table(TransponderBand(20, 10758, 130, kEast), 5, 0x013E);
   std::vector<std::vector<SectionBytes>> others;
   const std::uint16_t otherPositions[] = {192, 282, 300};
   for (std::uint16_t n = 0; n < 3; ++n) {
-    NitTable other = Table(Band(12 + 4 * n, 11000 + 50u * n, otherPositions[n], n == 2 ? kWest : kEast), 4,
+    NitTable other = Table(TransponderBand(12 + 4 * n, 11000 + 50u * n, otherPositions[n], n == 2 ? kWest : kEast), 4,
                            static_cast<std::uint16_t>(0x0100 + n), static_cast<std::uint8_t>(n + 1));
     other.TableId = 0x41;
     others.push_back(BuildNitSections(other));
@@ -129,7 +104,7 @@ NitLayout NitOtherInterleaved() {
 }
 
 NitLayout StuffingTables() {
-  const NitTable table = Table(Band(24, 10773, 70, kWest), 5);
+  const NitTable table = Table(TransponderBand(24, 10773, 70, kWest), 5);
   const std::size_t stuffing[] = {40, 300, 1024, 3, 184};
   SectionCarrier carrier;
   for (int r = 0; r < 2; ++r) {
@@ -146,8 +121,8 @@ NitLayout StuffingTables() {
 // Three sections of version 3, then version 4 with other transponders in as
 // many sections: only the version tells the two tables' sections apart.
 NitLayout VersionChange() {
-  const NitTable before = Table(Band(20, 10700, 90, kEast), 4, 1, 3);
-  const NitTable after = Table(Band(17, 10703, 90, kEast), 4, 1, 4);
+  const NitTable before = Table(TransponderBand(20, 10700, 90, kEast), 4, 1, 3);
+  const NitTable after = Table(TransponderBand(17, 10703, 90, kEast), 4, 1, 4);
   const std::vector<SectionBytes> old = BuildNitSections(before);
   SectionCarrier carrier;
   carrier.Pack({old[0], old[1], old[2]});
@@ -159,7 +134,7 @@ NitLayout VersionChange() {
 // One packet of the first repetition lost inside a section, a stuffing
 // section after it.
 NitLayout LostPacket() {
-  const NitTable table = Table(Band(24, 10787, 48, kEast), 8);
+  const NitTable table = Table(TransponderBand(24, 10787, 48, kEast), 8);
   const std::vector<SectionBytes> sections = BuildNitSections(table);
   SectionCarrier carrier;
   for (int r = 0; r < 2; ++r) {
@@ -175,7 +150,7 @@ NitLayout LostPacket() {
 }
 
 NitLayout AdaptationFields() {
-  const NitTable table = Table(Band(30, 10801, 160, kEast), 6);
+  const NitTable table = Table(TransponderBand(30, 10801, 160, kEast), 6);
   SectionCarrier carrier({.AdaptationEvery = 3, .AdaptationLength = 7, .AdaptationOnlyEvery = 4});
   for (int r = 0; r < 2; ++r) carrier.Pack(BuildNitSections(table));
   return Layout("adaptation-fields", "adaptation fields before payloads (control 3) and without payload (2)",
@@ -185,7 +160,7 @@ NitLayout AdaptationFields() {
 // Service 0x430B: its bytes and the services after it read as a delivery
 // descriptor of 11.234 GHz at 11.1E, inside the service list.
 NitLayout FalseDescriptor() {
-  std::vector<Transponder> transponders = Band(12, 10815, 8, kWest, 3);
+  std::vector<Transponder> transponders = TransponderBand(12, 10815, 8, kWest, 3);
   transponders[5].ServiceIds = {0x430B, 0x1234, 0x0111, 0x2750, 0x0300};
   transponders.back().ServiceIds = {0x430B, 0x1234, 0x0111, 0x2750, 0x0300};
   const NitTable table = Table(transponders, 4);
@@ -197,7 +172,7 @@ NitLayout FalseDescriptor() {
 // Sections 1, 0, 2, each over two payloads; a packet of section 0 lost in
 // the first repetition.
 NitLayout OutOfOrder() {
-  const NitTable table = Table(Band(30, 10829, 235, kEast), 10);
+  const NitTable table = Table(TransponderBand(30, 10829, 235, kEast), 10);
   const std::vector<SectionBytes> sections = BuildNitSections(table);
   std::vector<TsPacket> packets = OnePerPayload({sections[1], sections[0], sections[2]}, 2);
   const std::size_t sectionZero = ContinuationPacket(packets, 0) + 1;  // section 1 ends, section 0 starts
@@ -207,7 +182,7 @@ NitLayout OutOfOrder() {
 }
 
 NitLayout DuplicatePackets() {
-  const NitTable table = Table(Band(24, 10843, 360, kEast), 6);
+  const NitTable table = Table(TransponderBand(24, 10843, 360, kEast), 6);
   SectionCarrier carrier;
   for (int r = 0; r < 2; ++r) carrier.Pack(BuildNitSections(table));
   std::vector<TsPacket> packets = carrier.Take();
@@ -217,7 +192,7 @@ NitLayout DuplicatePackets() {
 }
 
 NitLayout TransportErrors() {
-  const NitTable table = Table(Band(24, 10857, 420, kEast), 6);
+  const NitTable table = Table(TransponderBand(24, 10857, 420, kEast), 6);
   SectionCarrier carrier;
   for (int r = 0; r < 3; ++r) carrier.Pack(BuildNitSections(table));
   std::vector<TsPacket> packets = carrier.Take();
