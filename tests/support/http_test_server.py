@@ -31,8 +31,9 @@ from urllib.parse import parse_qs, urlsplit
 
 # 404 and 500 answer so; reset resets the connection unanswered; stall answers
 # nothing for --stall-seconds, then closes; cut announces the whole body, sends
-# half of it and closes.
-FAILURE_MODES = ("404", "500", "reset", "stall", "cut")
+# half of it and closes; nolength sends the whole body without a length and
+# ends it by closing (not a failure: the client learns no total).
+FAILURE_MODES = ("404", "500", "reset", "stall", "cut", "nolength")
 POS_PATTERN = re.compile(r"^(\d{1,3})\.(\d)([EW])$")
 
 
@@ -97,6 +98,11 @@ class SiteHandler(BaseHTTPRequestHandler):
             self.send_headers(200, len(body))
             self.wfile.write(body[: len(body) // 2])
             self.wfile.flush()
+            self.close_connection = True
+        elif mode == "nolength":
+            self.send_response(200)
+            self.end_headers()
+            self.wfile.write(body)
             self.close_connection = True
         else:
             self.answer(200, body)
