@@ -6,7 +6,8 @@
 # (404) and 63.0W (body cut short) and sending 4.8E without a length. The
 # program finds VELQ_TEST_SITE with its request log VELQ_TEST_SITE_LOG and
 # folder VELQ_TEST_SITE_DIR, and VELQ_TEST_FAILING_SITE with
-# VELQ_TEST_FAILING_SITE_LOG (Unix paths). Without VELQTP: 77, skipped.
+# VELQ_TEST_FAILING_SITE_LOG (paths as Wine sees them). Without VELQTP: 77,
+# skipped.
 set -eu
 server="$(dirname "$0")/../support/http_test_server.py"
 velqtp=$1
@@ -41,7 +42,6 @@ done
 touch "$work/failing.log"
 port=$(cat "$work/failing.port")
 
-export VELQ_TEST_SITE="$sound" VELQ_TEST_SITE_LOG="$work/sound.log" VELQ_TEST_SITE_DIR="$work/lists"
-export VELQ_TEST_FAILING_SITE="http://127.0.0.1:$port"
-export VELQ_TEST_FAILING_SITE_LOG="$work/failing.log"
+export VELQ_TEST_SITE="$sound" VELQ_TEST_SITE_LOG="Z:$work/sound.log" VELQ_TEST_SITE_DIR="Z:$work/lists"
+export VELQ_TEST_FAILING_SITE="http://127.0.0.1:$port" VELQ_TEST_FAILING_SITE_LOG="Z:$work/failing.log"
 "$@"

@@ -1,7 +1,5 @@
 // The web update window of the real plug-in, fetching through the real urlmon
-// from the sites that run_with_http_server.sh starts: velqtp serve holding
-// every list, and the test server failing 39.0E (404) and 63.0W (body cut
-// short) and sending 4.8E without a length. Download failures and folder
+// from the sites of run_with_http_server.sh. Download failures and folder
 // rules in all their cases are unit tests (download_job_test.cpp).
 
 #include <gtest/gtest.h>
@@ -40,29 +38,20 @@ std::string Env(const char* name) {
   return value ? value : "";
 }
 
-// Wine shows the Unix root as drive Z:.
-std::string WindowsPath(std::string unixPath) {
-  for (char& c : unixPath)
-    if (c == '/') c = '\\';
-  return "Z:" + unixPath;
-}
-
 std::string ReadWholeFile(const std::string& path) {
   std::ostringstream bytes;
   bytes << std::ifstream(path, std::ios::binary).rdbuf();
   return bytes.str();
 }
 
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 std::string FileName(const std::string& pos) { return std::string(velq::FindRowByPosValue(pos)->fileName); }
 // What both sites send for a position: the lists velqtp serve holds.
 std::string SiteList(const std::string& pos) {
-  return ReadWholeFile(WindowsPath(Env("VELQ_TEST_SITE_DIR")) + "\\" + FileName(pos));
+  return ReadWholeFile(Env("VELQ_TEST_SITE_DIR") + "/" + FileName(pos));
 }
 
 struct Site {
-  std::string base, log;  // the log as a Windows path
+  std::string base, log;
   // The `pos` values asked for since `since` requests.
   std::vector<std::string> Positions(std::size_t since = 0) const {
     std::vector<std::string> positions;
@@ -72,12 +61,11 @@ struct Site {
       const auto at = line.find("GET /dl.php?pos=");
       if (at != std::string::npos) positions.push_back(line.substr(at + 16, line.find_first_of(" \"", at + 16) - at - 16));
     }
-    positions.erase(positions.begin(), positions.begin() + static_cast<std::ptrdiff_t>(since));
-    return positions;
+    return {positions.begin() + static_cast<std::ptrdiff_t>(since), positions.end()};
   }
 };
-const Site kSound{Env("VELQ_TEST_SITE"), WindowsPath(Env("VELQ_TEST_SITE_LOG"))};
-const Site kFailing{Env("VELQ_TEST_FAILING_SITE"), WindowsPath(Env("VELQ_TEST_FAILING_SITE_LOG"))};
+const Site kSound{Env("VELQ_TEST_SITE"), Env("VELQ_TEST_SITE_LOG")};
+const Site kFailing{Env("VELQ_TEST_FAILING_SITE"), Env("VELQ_TEST_FAILING_SITE_LOG")};
 
 // The plug-in reads the variable at every fetch, through the same C runtime.
 void FetchFrom(const Site& site) { _putenv(("VELQ_TP_SITE=" + site.base).c_str()); }
@@ -96,27 +84,23 @@ class WebUpdateWindowTest : public PluginHostTest {
     PluginHostTest::SetUp();
     window = ShowPluginWindow(40066, WebUpdateWindow::kClassName);
     ASSERT_NE(nullptr, window);
+    bar = FindControl(window, WebUpdateWindow::kProgressBar1);
   }
 
   void Click(int id) { ClickButton(window, id); }
   void ClickPosition(const std::string& pos) {
     Click(WebUpdateWindow::PositionButtonId(velq::FindRowByPosValue(pos)->button));
   }
-  // What a tick of Timer1 does, without waiting a second for it.
-  void TypeFolder(const std::string& text) {
-    SetEditText(window, WebUpdateWindow::kEdit1, text);
-    SendMessageA(window, WM_TIMER, WebUpdateWindow::kTimer1, 0);
-  }
   std::string Target(const std::string& pos) const { return defaultFolder + FileName(pos); }
-  LRESULT BarMax() const { return SendMessageA(Bar(), PBM_GETRANGE, FALSE, 0); }
-  HWND Bar() const { return FindControl(window, WebUpdateWindow::kProgressBar1); }
+  LRESULT BarMax() const { return SendMessageA(bar, PBM_GETRANGE, FALSE, 0); }
+  LRESULT BarPos() const { return SendMessageA(bar, PBM_GETPOS, 0, 0); }
 
   const std::string defaultFolder = TestProgramFolder() + "Transponders\\";
-  HWND window = nullptr;
+  HWND window = nullptr, bar = nullptr;
   DialogCatcher dialogs;  // no box may block a test
 };
 
-TEST_F(WebUpdateWindowTest, ControlsShowTheirCaptionsAtTheirPlaces) {
+TEST_F(WebUpdateWindowTest, ControlsShowTheirCaptionsAtTheirPlacesInTabOrder) {
   struct Control {
     int id;
     std::string text;
@@ -131,9 +115,11 @@ TEST_F(WebUpdateWindowTest, ControlsShowTheirCaptionsAtTheirPlaces) {
   };
   const int kRowTops[] = {56, 97, 138, 180, 221, 263, 304, 346, 387, 429};
   const int kPanelLefts[] = {8, 107, 207, 307, 407, 507, 607};
-  for (const velq::CatalogueRow& row : velq::TpCatalogue) {
+  std::vector<int> tabOrder = {WebUpdateWindow::kButton57};
+  for (const velq::CatalogueRow& row : velq::TpCatalogue) {  // column 1 top to bottom, then column 2...
     controls.push_back({WebUpdateWindow::PositionButtonId(row.button), std::string(row.caption),
                         16 + 100 * (row.column - 1), kRowTops[row.row - 1], 75, 25});
+    tabOrder.push_back(WebUpdateWindow::PositionButtonId(row.button));
   }
   for (int c = 1; c <= velq::kCatalogueColumns; ++c) {
     controls.push_back({WebUpdateWindow::kPanel1 + c - 1, "", kPanelLefts[c - 1], 28, 90, 456});
@@ -150,30 +136,29 @@ TEST_F(WebUpdateWindowTest, ControlsShowTheirCaptionsAtTheirPlaces) {
     if (c.height) { EXPECT_EQ(c.height, r.bottom - r.top); }
   }
   EXPECT_EQ(100, BarMax());
-  EXPECT_EQ(0, SendMessageA(Bar(), PBM_GETPOS, 0, 0));
+  EXPECT_EQ(0, BarPos());
+  tabOrder.insert(tabOrder.end(), {WebUpdateWindow::kButton58, WebUpdateWindow::kEdit1, WebUpdateWindow::kButton57});
+  SetFocus(window);
+  EXPECT_EQ(tabOrder, TabStops(window, static_cast<int>(tabOrder.size())));
 }
 
-TEST_F(WebUpdateWindowTest, PositionButtonStoresTheSitesAnswerAndTheBarFollowsIt) {
+TEST_F(WebUpdateWindowTest, PositionButtonStoresOnlyAWholeAnswerAndTheBarFollowsIt) {
   const std::size_t asked = kSound.Positions().size();
   ClickPosition("13.0E");
   EXPECT_EQ(std::vector<std::string>{"13.0E"}, kSound.Positions(asked));
   EXPECT_EQ(SiteList("13.0E"), ReadWholeFile(Target("13.0E")));
   const auto size = static_cast<LRESULT>(SiteList("13.0E").size());
   EXPECT_EQ(size, BarMax());
-  EXPECT_EQ(size, SendMessageA(Bar(), PBM_GETPOS, 0, 0));
+  EXPECT_EQ(size, BarPos());
 
-  // An answer without a length: urlmon reports no total.
-  FetchFrom(kFailing);
+  FetchFrom(kFailing);  // 4.8E comes without a length: urlmon reports no total
   ClickPosition("4.8E");
   EXPECT_EQ(SiteList("4.8E"), ReadWholeFile(Target("4.8E")));
   EXPECT_EQ(0, BarMax());
   EXPECT_TRUE(dialogs.boxes().empty()) << "a fetch that worked shows no box";
-}
 
-TEST_F(WebUpdateWindowTest, FailedFetchShowsTheErrorAndKeepsTheOldList) {
-  FetchFrom(kFailing);
   std::ofstream(Target("63.0W"), std::ios::binary) << "old\r\n";
-  ClickPosition("63.0W");  // the body is cut short
+  ClickPosition("63.0W");  // its body is cut short: an error, and the old list stays
   ASSERT_EQ(1u, dialogs.boxes().size());
   EXPECT_EQ(ErrorText(kFailing, "63.0W"), dialogs.boxes()[0].text);
   EXPECT_EQ(Icon::Error, dialogs.boxes()[0].icon);
@@ -209,39 +194,23 @@ TEST_F(WebUpdateWindowTest, UpdateAllFetchesEveryStepInOrderUntilTheFirstFailure
 }
 
 TEST_F(WebUpdateWindowTest, TypedFolderTakesEffectAtTheNextTick) {
-  char temp[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, temp);
-  const std::string typed = std::string(temp) + "velq-typed-" + std::to_string(GetCurrentProcessId());
-  CreateDirectoryA(typed.c_str(), nullptr);
-  SetEditText(window, WebUpdateWindow::kEdit1, typed + "\\");
-  ClickPosition("13.0E");  // no tick yet: the default folder still
-  EXPECT_TRUE(FileExists(Target("13.0E")));
+  const std::string typed = TestProgramFolder();
   struct Case {
     std::string text, folder;
   };
   // A separator is added when missing; blanks name no folder.
-  for (const Case& c : {Case{typed + "\\", typed + "\\"}, Case{typed, typed + "\\"}, Case{"", defaultFolder},
+  for (const Case& c : {Case{typed, typed}, Case{typed.substr(0, typed.size() - 1), typed}, Case{"", defaultFolder},
                         Case{"  ", defaultFolder}}) {
     SCOPED_TRACE('"' + c.text + '"');
-    DeleteFileA(Target("13.0E").c_str());
-    DeleteFileA((typed + "\\0130.ini").c_str());
-    TypeFolder(c.text);
+    const std::string stored = c.folder + "0130.ini";
+    DeleteFileA(stored.c_str());
+    SetEditText(window, WebUpdateWindow::kEdit1, c.text);
+    SendMessageA(window, WM_TIMER, WebUpdateWindow::kTimer1, 0);  // a tick, without waiting a second
     ClickPosition("13.0E");
-    EXPECT_TRUE(FileExists(c.folder + "0130.ini"));
+    EXPECT_EQ(SiteList("13.0E"), ReadWholeFile(stored));
+    DeleteFileA(stored.c_str());
   }
   EXPECT_TRUE(dialogs.boxes().empty());
-  DeleteFileA((typed + "\\0130.ini").c_str());
-  RemoveDirectoryA(typed.c_str());
-}
-
-TEST_F(WebUpdateWindowTest, TabWalksTheButtonsColumnByColumnThenTheFolderBox) {
-  std::vector<int> expected = {WebUpdateWindow::kButton57};
-  for (const velq::CatalogueRow& row : velq::TpCatalogue)  // column 1 top to bottom, then column 2...
-    expected.push_back(WebUpdateWindow::PositionButtonId(row.button));
-  for (int id : {WebUpdateWindow::kButton58, WebUpdateWindow::kEdit1, WebUpdateWindow::kButton57})
-    expected.push_back(id);
-  SetFocus(window);
-  EXPECT_EQ(expected, TabStops(window, static_cast<int>(expected.size())));
 }
 
 TEST_F(WebUpdateWindowTest, ChangeDirectoryPutsTheChosenFolderIntoEdit1) {
@@ -253,15 +222,13 @@ TEST_F(WebUpdateWindowTest, ChangeDirectoryPutsTheChosenFolderIntoEdit1) {
     EXPECT_EQ("C:\\Lists\\", ControlText(window, WebUpdateWindow::kEdit1));
   }
   const std::string chosen = TestProgramFolder().substr(0, TestProgramFolder().size() - 1);
-  RECT placed{};
-  bool titled = false, windowUsable = false;
-  HWND owner = nullptr;
+  RECT placed{}, work{};
+  bool titled = false, ownerless = false, windowUsable = false;
   DialogCatcher choosing([&](HWND dialog) {
     GetWindowRect(dialog, &placed);
     titled = FindWindowExA(dialog, nullptr, nullptr, "Select a folder") != nullptr;
-    // No owner: the window stays usable, and a second click on "Change
-    // directory" finds this dialog rather than opening another.
-    owner = GetWindow(dialog, GW_OWNER);
+    // No owner: the window stays usable, and a second click finds this dialog rather than opening another.
+    ownerless = GetWindow(dialog, GW_OWNER) == nullptr;
     windowUsable = IsWindowEnabled(window);
     PostMessageA(FindControl(window, WebUpdateWindow::kButton58), BM_CLICK, 0, 0);
     PostMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(chosen.c_str()));
@@ -274,12 +241,8 @@ TEST_F(WebUpdateWindowTest, ChangeDirectoryPutsTheChosenFolderIntoEdit1) {
   while (++attempts < 3 && ControlText(window, WebUpdateWindow::kEdit1) != chosen + "\\");
   EXPECT_EQ(attempts, choosing.otherDialogCount());
   EXPECT_EQ(chosen + "\\", ControlText(window, WebUpdateWindow::kEdit1));
-  EXPECT_TRUE(titled);
-  EXPECT_EQ(nullptr, owner);
-  EXPECT_TRUE(windowUsable);
-  // Centred on the work area's size, its own origin left out.
-  RECT work{};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_TRUE(titled && ownerless && windowUsable);
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);  // centred on the work area's size
   EXPECT_EQ((work.right - work.left) / 2 - (placed.right - placed.left) / 2, placed.left);
   EXPECT_EQ((work.bottom - work.top) / 2 - (placed.bottom - placed.top) / 2, placed.top);
 }
@@ -291,10 +254,8 @@ TEST_F(WebUpdateWindowTest, WithoutUrlmonEveryFetchFailsAndNothingIsSent) {
   ClickPosition("13.0E");
   Click(WebUpdateWindow::kButton57);
   ASSERT_EQ(2u, dialogs.boxes().size());
-  for (const CapturedBox& box : dialogs.boxes()) {
-    EXPECT_EQ("Unable to load URLMON.DLL.", box.text);
-    EXPECT_EQ(Icon::Error, box.icon);
-  }
+  for (const CapturedBox& box : dialogs.boxes()) EXPECT_EQ("Unable to load URLMON.DLL.", box.text);
+  EXPECT_EQ(Icon::Error, dialogs.boxes()[1].icon);
   EXPECT_TRUE(kSound.Positions(asked).empty());
 }
 
