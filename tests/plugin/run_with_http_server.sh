@@ -1,13 +1,10 @@
 #!/bin/sh
-# Runs a test program with two local download sites:
-#   run_with_http_server.sh VELQTP COMMAND [ARG]...
-# the sound one, velqtp serve on a folder with the test server's list of every
-# catalogue position, and tests/support/http_test_server.py failing 39.0E
-# (404) and 63.0W (body cut short) and sending 4.8E without a length. The
-# program finds VELQ_TEST_SITE with its request log VELQ_TEST_SITE_LOG and
-# folder VELQ_TEST_SITE_DIR, and VELQ_TEST_FAILING_SITE with
-# VELQ_TEST_FAILING_SITE_LOG (paths as Wine sees them). Without VELQTP: 77,
-# skipped.
+# run_with_http_server.sh VELQTP COMMAND [ARG]...: runs the test program with
+# two local download sites: velqtp serve on a folder with the test server's
+# list of every catalogue position, and tests/support/http_test_server.py
+# failing 39.0E (404) and 63.0W (body cut short) and sending 4.8E without a
+# length. It finds them, their request logs and the folder (as Wine sees them)
+# in the VELQ_TEST_* variables below. Without VELQTP: 77, skipped.
 set -eu
 server="$(dirname "$0")/../support/http_test_server.py"
 velqtp=$1
@@ -33,12 +30,8 @@ sound=$(printf '%s\n' "$first" | sed -n 's|.*\(http://[^ /]*\)/dl\.php.*|\1|p')
 /usr/bin/python3 "$server" --port-file "$work/failing.port" --log "$work/failing.log" --max-seconds 300 \
   --fail 39.0E=404 --fail 63.0W=cut --fail 4.8E=nolength &
 pids="$pids $!"
-tries=0
-until [ -f "$work/failing.port" ]; do
-  tries=$((tries + 1))
-  [ $tries -le 100 ] || { echo "the failing test site did not start" >&2; exit 1; }
-  sleep 0.1
-done
+timeout 10 sh -c "until [ -f '$work/failing.port' ]; do sleep 0.1; done" ||
+  { echo "the failing test site did not start" >&2; exit 1; }
 touch "$work/failing.log"
 port=$(cat "$work/failing.port")
 

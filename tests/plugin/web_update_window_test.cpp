@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -39,9 +40,8 @@ std::string Env(const char* name) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-  std::ostringstream bytes;
-  bytes << std::ifstream(path, std::ios::binary).rdbuf();
-  return bytes.str();
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::string FileName(const std::string& pos) { return std::string(velq::FindRowByPosValue(pos)->fileName); }
@@ -87,9 +87,8 @@ class WebUpdateWindowTest : public PluginHostTest {
     bar = FindControl(window, WebUpdateWindow::kProgressBar1);
   }
 
-  void Click(int id) { ClickButton(window, id); }
   void ClickPosition(const std::string& pos) {
-    Click(WebUpdateWindow::PositionButtonId(velq::FindRowByPosValue(pos)->button));
+    ClickButton(window, WebUpdateWindow::PositionButtonId(velq::FindRowByPosValue(pos)->button));
   }
   std::string Target(const std::string& pos) const { return defaultFolder + FileName(pos); }
   LRESULT BarMax() const { return SendMessageA(bar, PBM_GETRANGE, FALSE, 0); }
@@ -104,7 +103,7 @@ TEST_F(WebUpdateWindowTest, ControlsShowTheirCaptionsAtTheirPlacesInTabOrder) {
   struct Control {
     int id;
     std::string text;
-    int left, top, width, height;  // in the client area; a label's size follows its text
+    LONG left, top, width, height;  // in the client area; 0: a label's size follows its text
   };
   std::vector<Control> controls = {
       {WebUpdateWindow::kButton57, "UPDATE ALL SATS FROM  2\xB0 E  TO   61\xB0W", 16, 528, 233, 25},
@@ -130,10 +129,8 @@ TEST_F(WebUpdateWindowTest, ControlsShowTheirCaptionsAtTheirPlacesInTabOrder) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(c.text, ControlText(window, c.id));
     const RECT r = ControlRect(window, c.id);
-    EXPECT_EQ(c.left, r.left);
-    EXPECT_EQ(c.top, r.top);
-    if (c.width) { EXPECT_EQ(c.width, r.right - r.left); }
-    if (c.height) { EXPECT_EQ(c.height, r.bottom - r.top); }
+    EXPECT_EQ((std::vector{c.left, c.top, c.width, c.height}),
+              (std::vector{r.left, r.top, c.width ? r.right - r.left : 0, c.height ? r.bottom - r.top : 0}));
   }
   EXPECT_EQ(100, BarMax());
   EXPECT_EQ(0, BarPos());
@@ -168,24 +165,22 @@ TEST_F(WebUpdateWindowTest, PositionButtonStoresOnlyAWholeAnswerAndTheBarFollows
 TEST_F(WebUpdateWindowTest, UpdateAllFetchesEveryStepInOrderUntilTheFirstFailure) {
   struct Case {
     const Site& site;
-    std::size_t steps;  // 10: step 10, 39.0E, fails
+    std::size_t asked, stored;  // step 10, 39.0E, fails on the failing site
     std::string box;
     Icon icon;
   };
-  for (const Case& c : {Case{kSound, 56, "All satellites have been updated successfully", Icon::None},
-                        Case{kFailing, 10, ErrorText(kFailing, "39.0E"), Icon::Error}}) {
+  for (const Case& c : {Case{kSound, 56, 56, "All satellites have been updated successfully", Icon::None},
+                        Case{kFailing, 10, 9, ErrorText(kFailing, "39.0E"), Icon::Error}}) {
     SCOPED_TRACE(c.site.base);
     for (const std::string& pos : kUpdateAllOrder) std::ofstream(Target(pos), std::ios::binary) << "old\r\n";
     FetchFrom(c.site);
-    const std::size_t asked = c.site.Positions().size();
+    const std::size_t before = c.site.Positions().size();
     const std::size_t boxes = dialogs.boxes().size();
-    Click(WebUpdateWindow::kButton57);
-    const std::vector<std::string> steps(kUpdateAllOrder.begin(), kUpdateAllOrder.begin() + c.steps);
-    EXPECT_EQ(steps, c.site.Positions(asked));
-    const std::size_t stored = c.icon == Icon::None ? c.steps : c.steps - 1;
+    ClickButton(window, WebUpdateWindow::kButton57);
+    EXPECT_EQ(std::vector(kUpdateAllOrder.begin(), kUpdateAllOrder.begin() + c.asked), c.site.Positions(before));
     for (std::size_t i = 0; i < kUpdateAllOrder.size(); ++i) {
       const std::string& pos = kUpdateAllOrder[i];
-      EXPECT_EQ(i < stored ? SiteList(pos) : "old\r\n", ReadWholeFile(Target(pos))) << pos;
+      EXPECT_EQ(i < c.stored ? SiteList(pos) : "old\r\n", ReadWholeFile(Target(pos))) << pos;
     }
     ASSERT_EQ(boxes + 1, dialogs.boxes().size());
     EXPECT_EQ(c.box, dialogs.boxes().back().text);
@@ -195,9 +190,7 @@ TEST_F(WebUpdateWindowTest, UpdateAllFetchesEveryStepInOrderUntilTheFirstFailure
 
 TEST_F(WebUpdateWindowTest, TypedFolderTakesEffectAtTheNextTick) {
   const std::string typed = TestProgramFolder();
-  struct Case {
-    std::string text, folder;
-  };
+  struct Case { std::string text, folder; };
   // A separator is added when missing; blanks name no folder.
   for (const Case& c : {Case{typed, typed}, Case{typed.substr(0, typed.size() - 1), typed}, Case{"", defaultFolder},
                         Case{"  ", defaultFolder}}) {
@@ -215,21 +208,17 @@ TEST_F(WebUpdateWindowTest, TypedFolderTakesEffectAtTheNextTick) {
 
 TEST_F(WebUpdateWindowTest, ChangeDirectoryPutsTheChosenFolderIntoEdit1) {
   SetEditText(window, WebUpdateWindow::kEdit1, "C:\\Lists\\");
-  {
-    DialogCatcher cancelling;
-    Click(WebUpdateWindow::kButton58);
-    ASSERT_EQ(1, cancelling.otherDialogCount());
-    EXPECT_EQ("C:\\Lists\\", ControlText(window, WebUpdateWindow::kEdit1));
-  }
+  ClickButton(window, WebUpdateWindow::kButton58);  // the fixture's catcher cancels the dialog
+  ASSERT_EQ(1, dialogs.otherDialogCount());
+  EXPECT_EQ("C:\\Lists\\", ControlText(window, WebUpdateWindow::kEdit1));
   const std::string chosen = TestProgramFolder().substr(0, TestProgramFolder().size() - 1);
   RECT placed{}, work{};
-  bool titled = false, ownerless = false, windowUsable = false;
+  bool titledAndOwnerless = false;
   DialogCatcher choosing([&](HWND dialog) {
     GetWindowRect(dialog, &placed);
-    titled = FindWindowExA(dialog, nullptr, nullptr, "Select a folder") != nullptr;
     // No owner: the window stays usable, and a second click finds this dialog rather than opening another.
-    ownerless = GetWindow(dialog, GW_OWNER) == nullptr;
-    windowUsable = IsWindowEnabled(window);
+    titledAndOwnerless = FindWindowExA(dialog, nullptr, nullptr, "Select a folder") && !GetWindow(dialog, GW_OWNER) &&
+                         IsWindowEnabled(window);
     PostMessageA(FindControl(window, WebUpdateWindow::kButton58), BM_CLICK, 0, 0);
     PostMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(chosen.c_str()));
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
@@ -237,11 +226,11 @@ TEST_F(WebUpdateWindowTest, ChangeDirectoryPutsTheChosenFolderIntoEdit1) {
   // Wine's dialog now and then fills its tree after our selection and lands
   // on the Desktop; a person would pick again, and so do we, twice at most.
   int attempts = 0;
-  do Click(WebUpdateWindow::kButton58);
+  do ClickButton(window, WebUpdateWindow::kButton58);
   while (++attempts < 3 && ControlText(window, WebUpdateWindow::kEdit1) != chosen + "\\");
   EXPECT_EQ(attempts, choosing.otherDialogCount());
   EXPECT_EQ(chosen + "\\", ControlText(window, WebUpdateWindow::kEdit1));
-  EXPECT_TRUE(titled && ownerless && windowUsable);
+  EXPECT_TRUE(titledAndOwnerless);
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);  // centred on the work area's size
   EXPECT_EQ((work.right - work.left) / 2 - (placed.right - placed.left) / 2, placed.left);
   EXPECT_EQ((work.bottom - work.top) / 2 - (placed.bottom - placed.top) / 2, placed.top);
@@ -252,7 +241,7 @@ TEST_F(WebUpdateWindowTest, WithoutUrlmonEveryFetchFailsAndNothingIsSent) {
   if (Env("VELQ_TEST_URLMON_DISABLED") != "1") GTEST_SKIP() << "runs in the entry that disables URLMON.DLL";
   const std::size_t asked = kSound.Positions().size();
   ClickPosition("13.0E");
-  Click(WebUpdateWindow::kButton57);
+  ClickButton(window, WebUpdateWindow::kButton57);
   ASSERT_EQ(2u, dialogs.boxes().size());
   for (const CapturedBox& box : dialogs.boxes()) EXPECT_EQ("Unable to load URLMON.DLL.", box.text);
   EXPECT_EQ(Icon::Error, dialogs.boxes()[1].icon);
