@@ -28,17 +28,17 @@ const bool kIsRecorder = [] {
 // Sets the shell's open command of a URL scheme for a while. Wine reads it
 // from the machine's classes (where winebrowser stands), not the user's.
 struct OpenCommandOf {
-  OpenCommandOf(const std::string& scheme, const std::string& command) : key_(scheme + "\\shell\\open\\command") {
-    DWORD size = sizeof old_;
-    RegGetValueA(HKEY_CLASSES_ROOT, key_.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, old_, &size);
+  OpenCommandOf(const std::string& scheme, const std::string& command) : key(scheme + "\\shell\\open\\command") {
+    DWORD size = sizeof previous;
+    RegGetValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, previous, &size);
     Set(command.c_str());
   }
-  ~OpenCommandOf() { Set(old_); }
+  ~OpenCommandOf() { Set(previous); }
   void Set(const char* command) {
-    RegSetKeyValueA(HKEY_CLASSES_ROOT, key_.c_str(), nullptr, REG_SZ, command, std::strlen(command) + 1);
+    RegSetKeyValueA(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, command, std::strlen(command) + 1);
   }
-  std::string key_;
-  char old_[1024] = {};
+  std::string key;
+  char previous[1024] = {};
 };
 
 class AboutWindowTest : public PluginHostTest {
