@@ -4,7 +4,7 @@
 Serves GET /dl.php?pos=POS on 127.0.0.1 with a small list that names POS (the same bytes every time),
 appends each request line to --log, and fails the positions of --fail POS=MODE: 404 and 500 answer
 so, reset resets the connection, cut announces the whole list and sends half, stall sends nothing for
-a minute. The port (a free one unless --port) goes to --port-file, complete when it appears. Ends on
+a minute, nolength sends the list without a length. The port (a free one unless --port) goes to --port-file, complete when it appears. Ends on
 SIGTERM or SIGINT, or after --max-seconds. With --write-lists DIR it writes the list of each --pos
 into DIR under its code (13.0E: 0130.ini), for velqtp serve to send, and ends."""
 
@@ -19,7 +19,7 @@ import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import parse_qs, urlsplit
 
-FAILURE_MODES = ("404", "500", "reset", "cut", "stall")
+FAILURE_MODES = ("404", "500", "reset", "cut", "stall", "nolength")
 
 
 def position_code(pos):
@@ -64,6 +64,10 @@ class SiteHandler(BaseHTTPRequestHandler):
             time.sleep(60)
         elif mode == "cut":
             self.answer(200, list_body(pos), cut=True)
+        elif mode == "nolength":  # the whole body, ended by the close: the client learns no total
+            self.send_response(200)
+            self.end_headers()
+            self.wfile.write(list_body(pos))
         else:
             self.answer(200, list_body(pos))
         self.close_connection = mode is not None
