@@ -1,6 +1,7 @@
 #include "tests/plugin/wine_gui_support.h"
 
 #include <stdexcept>
+#include <utility>
 
 #include "tools/mdhost/message_pump.h"
 
@@ -9,18 +10,6 @@ namespace velq::wine_test {
 namespace {
 
 thread_local DialogCatcher* currentCatcher = nullptr;
-
-struct ControlSearch {
-  int id;
-  HWND found;
-};
-
-BOOL CALLBACK MatchControlId(HWND hwnd, LPARAM lp) {
-  auto* search = reinterpret_cast<ControlSearch*>(lp);
-  if (GetDlgCtrlID(hwnd) != search->id) return TRUE;
-  search->found = hwnd;
-  return FALSE;
-}
 
 std::string TextOf(HWND hwnd) {
   char buf[1024] = {};
@@ -34,35 +23,35 @@ std::string ClassOf(HWND hwnd) {
   return buf;
 }
 
+HWND NeedControl(HWND window, int id) {
+  HWND control = FindControl(window, id);
+  if (!control) throw std::runtime_error("no control with id " + std::to_string(id));
+  return control;
+}
+
 // The icon a message box shows, told by the shared system icon it holds.
 CapturedBox::Icon BoxIcon(HWND box) {
-  HICON shown = nullptr;
+  using Icon = CapturedBox::Icon;
   for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    // Not IsWindowVisible: the box is not shown yet when it is activated.
-    if (ClassOf(child) != "Static" || !(GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE)) continue;
-    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
-    shown = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-    if (shown) break;
+    // The style, not IsWindowVisible: the box is not shown yet when it is activated.
+    const LONG style = GetWindowLongA(child, GWL_STYLE);
+    if (ClassOf(child) != "Static" || !(style & WS_VISIBLE) || (style & SS_TYPEMASK) != SS_ICON) continue;
+    const auto shown = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+    if (!shown) continue;
+    const std::pair<LPCSTR, Icon> known[] = {{IDI_ERROR, Icon::Error}, {IDI_WARNING, Icon::Warning},
+                                             {IDI_INFORMATION, Icon::Information}, {IDI_QUESTION, Icon::Question}};
+    for (const auto& [name, icon] : known)
+      if (LoadIconA(nullptr, name) == shown) return icon;
+    return Icon::Other;
   }
-  if (!shown) return CapturedBox::Icon::None;
-  struct Known {
-    LPCSTR name;
-    CapturedBox::Icon icon;
-  };
-  for (Known k : {Known{IDI_ERROR, CapturedBox::Icon::Error}, Known{IDI_WARNING, CapturedBox::Icon::Warning},
-                  Known{IDI_INFORMATION, CapturedBox::Icon::Information},
-                  Known{IDI_QUESTION, CapturedBox::Icon::Question}}) {
-    if (LoadIconA(nullptr, k.name) == shown) return k.icon;
-  }
-  return CapturedBox::Icon::Other;
+  return Icon::None;
 }
 
 }  // namespace
 
 std::string TestProgramFolder() {
   char exe[MAX_PATH] = {};
-  DWORD n = GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  std::string path(exe, n);
+  std::string path(exe, GetModuleFileNameA(nullptr, exe, MAX_PATH));
   return path.substr(0, path.find_last_of('\\') + 1);
 }
 
@@ -79,9 +68,10 @@ HWND FindPluginWindow(const char* className) {
 }
 
 HWND FindControl(HWND window, int id) {
-  ControlSearch search{id, nullptr};
-  EnumChildWindows(window, &MatchControlId, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  if (HWND direct = GetDlgItem(window, id)) return direct;
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (HWND below = FindControl(child, id)) return below;
+  return nullptr;
 }
 
 std::string ControlText(HWND window, int id) {
@@ -91,10 +81,10 @@ std::string ControlText(HWND window, int id) {
 
 RECT ControlRect(HWND window, int id) {
   RECT r{};
-  HWND control = FindControl(window, id);
-  if (!control) return r;
-  GetWindowRect(control, &r);
-  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+  if (HWND control = FindControl(window, id)) {
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+  }
   return r;
 }
 
@@ -104,23 +94,10 @@ RECT ClientRectOf(HWND window) {
   return r;
 }
 
-void ClickButton(HWND window, int id) {
-  HWND button = FindControl(window, id);
-  if (!button) throw std::runtime_error("no button with id " + std::to_string(id));
-  SendMessageA(button, BM_CLICK, 0, 0);
-}
-
-void SendButtonCommand(HWND window, int id) {
-  HWND button = FindControl(window, id);
-  if (!button) throw std::runtime_error("no control with id " + std::to_string(id));
-  SendMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(button));
-}
+void ClickButton(HWND window, int id) { SendMessageA(NeedControl(window, id), BM_CLICK, 0, 0); }
 
 void SetEditText(HWND window, int id, const std::string& text) {
-  HWND edit = FindControl(window, id);
-  if (!edit) throw std::runtime_error("no edit box with id " + std::to_string(id));
-  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageA(NeedControl(window, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void PressKey(UINT vk, bool shift) {
@@ -129,10 +106,9 @@ void PressKey(UINT vk, bool shift) {
   const BYTE saved = keys[VK_SHIFT];
   keys[VK_SHIFT] = shift ? 0x80 : 0;
   SetKeyboardState(keys);
-  HWND focus = GetFocus();
-  const UINT scan = MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
-  PostMessageA(focus, WM_KEYDOWN, vk, static_cast<LPARAM>(1 | scan << 16));
-  PostMessageA(focus, WM_KEYUP, vk, static_cast<LPARAM>(1 | scan << 16 | 0xC0000000u));
+  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)) << 16;
+  PostMessageA(GetFocus(), WM_KEYDOWN, vk, 1 | scan);
+  PostMessageA(GetFocus(), WM_KEYUP, vk, 1 | scan | 0xC0000000u);
   PumpPending();
   keys[VK_SHIFT] = saved;
   SetKeyboardState(keys);
@@ -152,15 +128,12 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   return mdhost::pumpMessagesUntil(done, timeout);
 }
 
-void PumpPending() {
-  PumpUntil([] { return true; }, std::chrono::milliseconds(0));
-}
+void PumpPending() { PumpUntil([] { return true; }, std::chrono::milliseconds(0)); }
 
 DialogCatcher::DialogCatcher(DialogHandler otherDialogs) : handler_(std::move(otherDialogs)) {
   hook_ = SetWindowsHookExA(WH_CBT, &DialogCatcher::HookProcedure, nullptr, GetCurrentThreadId());
   if (!hook_) throw std::runtime_error("cannot hook this thread's dialogs");
-  previous_ = currentCatcher;
-  currentCatcher = this;
+  previous_ = std::exchange(currentCatcher, this);
 }
 
 DialogCatcher::~DialogCatcher() {
@@ -169,10 +142,8 @@ DialogCatcher::~DialogCatcher() {
 }
 
 LRESULT CALLBACK DialogCatcher::HookProcedure(int code, WPARAM wp, LPARAM lp) {
-  if (code == HCBT_ACTIVATE && currentCatcher) {
-    HWND window = reinterpret_cast<HWND>(wp);
-    if (ClassOf(window) == "#32770") currentCatcher->OnActivate(window);
-  }
+  HWND window = reinterpret_cast<HWND>(wp);
+  if (code == HCBT_ACTIVATE && currentCatcher && ClassOf(window) == "#32770") currentCatcher->OnActivate(window);
   return CallNextHookEx(nullptr, code, wp, lp);
 }
 
@@ -180,8 +151,7 @@ void DialogCatcher::OnActivate(HWND dialog) {
   // A dialog is activated again when focus comes back to it; each counts once.
   if (GetPropA(dialog, "VelqTestSeen")) return;
   SetPropA(dialog, "VelqTestSeen", reinterpret_cast<HANDLE>(1));
-  HWND text = GetDlgItem(dialog, 0xFFFF);  // a message box's text
-  if (text) {
+  if (HWND text = GetDlgItem(dialog, 0xFFFF)) {  // a message box's text
     boxes_.push_back({TextOf(dialog), TextOf(text), BoxIcon(dialog)});
     PostMessageA(dialog, WM_COMMAND, GetDlgItem(dialog, IDOK) ? IDOK : IDCANCEL, 0);
     return;
@@ -200,7 +170,7 @@ void PluginHostTest::TearDown() { host.close(); }
 HWND PluginHostTest::ShowPluginWindow(UINT command, const char* className) {
   host.selectMenuItem(command);
   HWND window = FindPluginWindow(className);
-  PumpUntil([&] { return window && IsWindowVisible(window); }, std::chrono::seconds(5));
+  PumpUntil([&] { return window && IsWindowVisible(window); });
   return window;
 }
 

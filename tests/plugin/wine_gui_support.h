@@ -1,7 +1,7 @@
 #pragma once
 // Helpers for the Windows tests that drive the plug-in's windows through the
-// host simulator: where the DLL is, finding windows and controls, clicking,
-// typing, pumping, and catching the dialogs a handler opens.
+// host simulator: finding windows and controls, clicking, keys, pumping, and
+// catching the dialogs a handler opens.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -15,9 +15,8 @@
 
 namespace velq::wine_test {
 
-// The running test program's folder, with its trailing backslash.
+// The test program's folder, with its trailing backslash, and the DLL in it.
 std::string TestProgramFolder();
-// VelqTpUpdater.dll beside the test program.
 std::string PluginDllPath();
 
 // A top-level window of this process with that class name, or null.
@@ -29,10 +28,8 @@ std::string ControlText(HWND window, int id);
 RECT ControlRect(HWND window, int id);
 RECT ClientRectOf(HWND window);
 
-// A click as the button sees it (BM_CLICK); returns when the handler has.
+// BM_CLICK: returns when the handler has.
 void ClickButton(HWND window, int id);
-// The notification alone: WM_COMMAND/BN_CLICKED to the control's parent.
-void SendButtonCommand(HWND window, int id);
 void SetEditText(HWND window, int id, const std::string& text);
 
 // A key pressed and released on the focused control, posted as the keyboard
@@ -40,16 +37,14 @@ void SetEditText(HWND window, int id, const std::string& text);
 // the thread's key state says Shift is held meanwhile.
 void PressKey(UINT vk, bool shift = false);
 // The control ids that `presses` presses of Tab (Shift+Tab with `back`) move
-// the focus to, from the focus as it is (0: the window itself).
+// the focus to (0: the window itself).
 std::vector<int> TabStops(HWND window, int presses, bool back = false);
 
 // Dispatches messages until `done` holds or `timeout` passes; true if it held.
 bool PumpUntil(const std::function<bool()>& done,
                std::chrono::milliseconds timeout = std::chrono::seconds(5));
-// Dispatches whatever is queued now.
 void PumpPending();
 
-// A message box as the user saw it.
 struct CapturedBox {
   enum class Icon { None, Error, Warning, Information, Question, Other };
   std::string title;
@@ -57,9 +52,9 @@ struct CapturedBox {
   Icon icon = Icon::None;
 };
 
-// While alive, catches every dialog this thread opens (thread-local WH_CBT
-// hook): message boxes are recorded and dismissed with OK; other dialogs go
-// to the handler given, or are cancelled.
+// While alive, catches every dialog this thread opens (WH_CBT hook): message
+// boxes are recorded and dismissed with OK; other dialogs go to the handler
+// given, or are cancelled.
 class DialogCatcher {
  public:
   using DialogHandler = std::function<void(HWND dialog)>;
@@ -82,8 +77,7 @@ class DialogCatcher {
   int otherDialogs_ = 0;
 };
 
-// A test with the plug-in loaded by the host simulator, as a host loads it,
-// and unloaded after.
+// The plug-in loaded by the host simulator for each test, unloaded after.
 class PluginHostTest : public testing::Test {
  protected:
   void SetUp() override;
