@@ -1,13 +1,10 @@
-// The network search window of the real DLL, fed a NIT by the host
-// simulator: its list after a search, its buttons, keys and in-place edit,
-// and the list file it saves beside the host's executable, errors included.
+// The real DLL's network search window, fed a NIT by the host simulator: its
+// list, buttons, keys and in-place edit, and the list file it saves.
 
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstdio>
 #include <fstream>
-#include <iterator>
 
 #include "plugin/search_window.h"
 #include "tests/plugin/wine_gui_support.h"
@@ -21,11 +18,6 @@ using W = velq::SearchWindow;
 using Texts = std::vector<std::string>;
 using P = velq::Polarisation;
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class NetworkSearch : public PluginHostTest {
  protected:
   void SetUp() override {
@@ -34,11 +26,9 @@ class NetworkSearch : public PluginHostTest {
     velq::NitTable table;
     table.TranspondersPerSection = 3;
     for (auto [mhz, pol] : {std::pair{11727u, P::Vertical}, {12188u, P::Horizontal}, {11729u, P::Vertical},
-                            {10744u, P::Horizontal}, {11727u, P::Vertical}}) {
-      velq::Transponder t;
-      t.FrequencyKhz = mhz * 1000 + 250, t.PositionTenths = 192, t.polarisation = pol, t.SymbolRate = 27500000;
-      table.Transponders.push_back(t);
-    }
+                            {10744u, P::Horizontal}, {11727u, P::Vertical}})
+      table.Transponders.push_back({.FrequencyKhz = mhz * 1000 + 250, .PositionTenths = 192, .polarisation = pol,
+                                    .SymbolRate = 27500000});
     std::ofstream ts(tsPath_, std::ios::binary);
     for (const auto& packet : velq::SectionsToPackets(velq::BuildNitSections(table)))
       ts.write(reinterpret_cast<const char*>(packet.data()), static_cast<std::streamsize>(packet.size()));
@@ -67,10 +57,10 @@ class NetworkSearch : public PluginHostTest {
     }
     return out;
   }
-  std::vector<bool> Checks() {
-    std::vector<bool> out;
-    for (int i = 0; i < Count(); ++i) out.push_back(ListView_GetCheckState(list_, i));
-    return out;
+  int Checked() {
+    int n = 0;
+    for (int i = 0; i < Count(); ++i) n += ListView_GetCheckState(list_, i);
+    return n;
   }
   // The window's own timer completes a search with "Remove duplicated".
   bool Finished() { return PumpUntil([&] { return Text(W::kLabel2) == "Search finished"; }, 10s); }
@@ -92,22 +82,22 @@ TEST_F(NetworkSearch, SearchesListAndTheListButtons) {
   EXPECT_EQ(0, Count());
   ASSERT_TRUE(Finished());
   EXPECT_EQ(kFound, Entries());
-  EXPECT_EQ(std::vector<bool>(4, true), Checks());
+  EXPECT_EQ(4, Checked());
   EXPECT_EQ("Found 4 TP(s) in total", Text(W::kLabel1));
   EXPECT_EQ("Astra 1F/1G/1H/1KR/1L (19,2\xB0" "E) 19.2 \xB0" "E", Text(W::kLabel3));
   EXPECT_TRUE(Button2Enabled());
   EXPECT_EQ(0u, host.runningFilters());  // the completed search closed its filter
 
   Click(W::kButton11);
-  EXPECT_EQ(std::vector<bool>(4, false), Checks());
+  EXPECT_EQ(0, Checked());
   Click(W::kButton10);
-  EXPECT_EQ(std::vector<bool>(4, true), Checks());
+  EXPECT_EQ(4, Checked());
   // A second search keeps the list; the same table merges into it, every entry checked again.
   Click(W::kButton11);
   Click(W::kButton2);
   ASSERT_TRUE(Finished());
   EXPECT_EQ(kFound, Entries());
-  EXPECT_EQ(std::vector<bool>(4, true), Checks());
+  EXPECT_EQ(4, Checked());
 
   Click(W::kButton7);
   EXPECT_EQ(0, Count());
@@ -143,13 +133,10 @@ TEST_F(NetworkSearch, EditMaxFreqDiffAndSaveWithItsErrors) {
   ListView_SetCheckState(list_, 0, FALSE);  // the user unticks 11727
   Click(W::kButton8);
   EXPECT_EQ((Texts{kFound[3], "12500,H,27500,34,DVB-S,QPSK"}), Entries());
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  char dated[64];
-  std::snprintf(dated, sizeof dated, ";    [Created by Velq Transponders Updater %04d-%02d-%02d ", now.wYear,
-                now.wMonth, now.wDay);
+  char today[16];  // the header carries the local date
+  GetDateFormatA(LOCALE_INVARIANT, 0, nullptr, "yyyy-MM-dd", today, sizeof today);
   const std::string saved = ReadAll(listPath_);
-  EXPECT_EQ(dated, saved.substr(0, 54));
+  EXPECT_EQ(";    [Created by Velq Transponders Updater " + std::string(today) + " ", saved.substr(0, 54));
   EXPECT_EQ("\r\n[SATTYPE]\r\n1=0192\r\n2=Astra 1F/1G/1H/1KR/1L (19,2\xB0" "E)\r\n[DVB]\r\n0=2\r\n"
             "1=12188,H,27500,34,DVB-S,QPSK\r\n2=12500,H,27500,34,DVB-S,QPSK\r\n",
             saved.substr(std::min(saved.find("\r\n"), saved.size())));
@@ -176,59 +163,50 @@ TEST_F(NetworkSearch, EditMaxFreqDiffAndSaveWithItsErrors) {
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(temp.c_str()));
 }
 
-TEST_F(NetworkSearch, TabAndShiftTabFollowTheTabOrder) {
+TEST_F(NetworkSearch, TabOrderAndSpinEdit1) {
   const std::vector<int> order = {W::kButton2,  W::kButton3,  W::kListView1, W::kButton7, W::kButton8,
                                   W::kButton9,  W::kButton10, W::kButton11,  W::kButton1, W::kSpinEdit1};
-  std::vector<int> forward = order;
-  forward.push_back(W::kButton2);  // and round again
   SetForegroundWindow(form1_);
   SetFocus(form1_);
-  EXPECT_EQ(forward, TabStops(form1_, static_cast<int>(forward.size())));
-  EXPECT_EQ(std::vector<int>(order.rbegin(), order.rend()), TabStops(form1_, static_cast<int>(order.size()), true));
-}
+  EXPECT_EQ(order, TabStops(form1_, 10));
+  EXPECT_EQ(std::vector<int>{W::kButton2}, TabStops(form1_, 1));  // and round again
+  EXPECT_EQ(std::vector<int>(order.rbegin(), order.rend()), TabStops(form1_, 10, true));
 
-TEST_F(NetworkSearch, SpinEdit1StartsAt5AndStepsByOneBetween1And20) {
+  // SpinEdit1 starts at 5, and its text cannot be typed.
   HWND box = FindControl(form1_, W::kSpinEdit1);
   EXPECT_EQ(5, SpinValue());
   EXPECT_EQ("5", Text(W::kSpinEdit1));
-  SetForegroundWindow(form1_);
   SetFocus(box);
   SendMessageA(box, EM_SETSEL, 0, -1);
-  PostMessageA(box, WM_CHAR, '9', 1);  // typed over the selection: nothing changes
+  PostMessageA(box, WM_CHAR, '9', 1);
   PumpPending();
   EXPECT_EQ("5", Text(W::kSpinEdit1));
 
-  // The Up and Down keys on the box and clicks on the arrows.
+  // One step a press of Up or Down on the box or a click on an arrow, none past 1 or 20.
   const RECT arrows = ClientRectOf(Spin());
-  struct Case {
-    int from;
-    bool up, key;
-    int presses, to;
+  const auto step = [&](bool key, bool up) {
+    SetFocus(box);
+    if (key) return PressKey(up ? VK_UP : VK_DOWN);
+    const LPARAM at = MAKELPARAM(arrows.right / 2, up ? arrows.bottom / 4 : arrows.bottom * 3 / 4);
+    PostMessageA(Spin(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(Spin(), WM_LBUTTONUP, 0, at);
+    PumpPending();
   };
-  for (Case c : {Case{5, true, true, 1, 6}, {5, false, true, 2, 3}, {19, true, true, 3, 20}, {2, false, true, 3, 1},
-                 {5, true, false, 1, 6}, {5, false, false, 2, 3}, {19, true, false, 3, 20}, {2, false, false, 3, 1}}) {
-    SendMessageA(Spin(), UDM_SETPOS32, 0, c.from);
-    for (int i = 0; i < c.presses; ++i) {
-      SetFocus(box);
-      if (c.key) {
-        PressKey(c.up ? VK_UP : VK_DOWN);
-        continue;
-      }
-      const LPARAM at = MAKELPARAM(arrows.right / 2, c.up ? arrows.bottom / 4 : arrows.bottom * 3 / 4);
-      PostMessageA(Spin(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-      PostMessageA(Spin(), WM_LBUTTONUP, 0, at);
-      PumpPending();
+  for (bool key : {true, false}) {
+    for (auto [from, up, to] : {std::tuple{19, true, 20}, {20, true, 20}, {20, false, 19}, {2, false, 1},
+                                {1, false, 1}, {1, true, 2}}) {
+      SendMessageA(Spin(), UDM_SETPOS32, 0, from);
+      step(key, up);
+      EXPECT_EQ(to, SpinValue()) << from << (up ? " up" : " down") << (key ? " by key" : " by click");
+      EXPECT_EQ(std::to_string(to), Text(W::kSpinEdit1));
     }
-    EXPECT_EQ(c.to, SpinValue()) << c.from << (c.up ? " up " : " down ") << c.presses << (c.key ? " keys" : " clicks");
-    EXPECT_EQ(std::to_string(c.to), Text(W::kSpinEdit1));
   }
   // A held arrow keeps to steps of one.
   UDACCEL accel[4] = {};
   ASSERT_EQ(1, SendMessageA(Spin(), UDM_GETACCEL, 4, reinterpret_cast<LPARAM>(accel)));
   EXPECT_EQ(1u, accel[0].nInc);
-  // Read-only, yet drawn as an edit box: on white.
   RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  HDC dc = GetDC(box);
+  HDC dc = GetDC(box);  // read-only, yet drawn as an edit box: on white
   EXPECT_EQ(GetSysColor(COLOR_WINDOW), GetPixel(dc, 2, 2));
   ReleaseDC(box, dc);
 }

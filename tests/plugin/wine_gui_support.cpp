@@ -1,5 +1,7 @@
 #include "tests/plugin/wine_gui_support.h"
 
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <utility>
 
@@ -11,40 +13,30 @@ namespace {
 
 thread_local DialogCatcher* currentCatcher = nullptr;
 
-std::string TextOf(HWND hwnd) {
+std::string TextOf(HWND hwnd, bool className = false) {
   char buf[1024] = {};
-  GetWindowTextA(hwnd, buf, sizeof buf);
-  return buf;
-}
-
-std::string ClassOf(HWND hwnd) {
-  char buf[64] = {};
-  GetClassNameA(hwnd, buf, sizeof buf);
+  className ? GetClassNameA(hwnd, buf, sizeof buf) : GetWindowTextA(hwnd, buf, sizeof buf);
   return buf;
 }
 
 HWND NeedControl(HWND window, int id) {
-  HWND control = FindControl(window, id);
-  if (!control) throw std::runtime_error("no control with id " + std::to_string(id));
-  return control;
+  if (HWND control = FindControl(window, id)) return control;
+  throw std::runtime_error("no control with id " + std::to_string(id));
 }
 
-// The icon a message box shows, told by the shared system icon it holds.
+// The icon a message box shows (its icon control is 0x440 in Wine's box),
+// told by the shared system icon it holds.
 CapturedBox::Icon BoxIcon(HWND box) {
   using Icon = CapturedBox::Icon;
-  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    // The style, not IsWindowVisible: the box is not shown yet when it is activated.
-    const LONG style = GetWindowLongA(child, GWL_STYLE);
-    if (ClassOf(child) != "Static" || !(style & WS_VISIBLE) || (style & SS_TYPEMASK) != SS_ICON) continue;
-    const auto shown = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
-    if (!shown) continue;
-    const std::pair<LPCSTR, Icon> known[] = {{IDI_ERROR, Icon::Error}, {IDI_WARNING, Icon::Warning},
-                                             {IDI_INFORMATION, Icon::Information}, {IDI_QUESTION, Icon::Question}};
-    for (const auto& [name, icon] : known)
-      if (LoadIconA(nullptr, name) == shown) return icon;
-    return Icon::Other;
-  }
-  return Icon::None;
+  HWND control = GetDlgItem(box, 0x440);
+  const auto shown = reinterpret_cast<HICON>(control ? SendMessageA(control, STM_GETICON, 0, 0) : 0);
+  // The style, not IsWindowVisible: the box is not shown yet when it is activated.
+  if (!shown || !(GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE)) return Icon::None;
+  const std::pair<LPCSTR, Icon> known[] = {{IDI_ERROR, Icon::Error}, {IDI_WARNING, Icon::Warning},
+                                           {IDI_INFORMATION, Icon::Information}, {IDI_QUESTION, Icon::Question}};
+  for (const auto& [name, icon] : known)
+    if (LoadIconA(nullptr, name) == shown) return icon;
+  return Icon::Other;
 }
 
 }  // namespace
@@ -56,6 +48,11 @@ std::string TestProgramFolder() {
 }
 
 std::string PluginDllPath() { return TestProgramFolder() + "VelqTpUpdater.dll"; }
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 HWND FindPluginWindow(const char* className) {
   for (HWND w = FindWindowExA(nullptr, nullptr, className, nullptr); w;
@@ -143,7 +140,7 @@ DialogCatcher::~DialogCatcher() {
 
 LRESULT CALLBACK DialogCatcher::HookProcedure(int code, WPARAM wp, LPARAM lp) {
   HWND window = reinterpret_cast<HWND>(wp);
-  if (code == HCBT_ACTIVATE && currentCatcher && ClassOf(window) == "#32770") currentCatcher->OnActivate(window);
+  if (code == HCBT_ACTIVATE && currentCatcher && TextOf(window, true) == "#32770") currentCatcher->OnActivate(window);
   return CallNextHookEx(nullptr, code, wp, lp);
 }
 
@@ -151,16 +148,12 @@ void DialogCatcher::OnActivate(HWND dialog) {
   // A dialog is activated again when focus comes back to it; each counts once.
   if (GetPropA(dialog, "VelqTestSeen")) return;
   SetPropA(dialog, "VelqTestSeen", reinterpret_cast<HANDLE>(1));
-  if (HWND text = GetDlgItem(dialog, 0xFFFF)) {  // a message box's text
+  HWND text = GetDlgItem(dialog, 0xFFFF);  // a message box's text
+  if (text)
     boxes_.push_back({TextOf(dialog), TextOf(text), BoxIcon(dialog)});
-    PostMessageA(dialog, WM_COMMAND, GetDlgItem(dialog, IDOK) ? IDOK : IDCANCEL, 0);
-    return;
-  }
-  ++otherDialogs_;
-  if (handler_)
-    handler_(dialog);
-  else
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  else if (++otherDialogs_; handler_)
+    return handler_(dialog);
+  PostMessageA(dialog, WM_COMMAND, text && GetDlgItem(dialog, IDOK) ? IDOK : IDCANCEL, 0);
 }
 
 void PluginHostTest::SetUp() { host.open(PluginDllPath()); }

@@ -1,7 +1,5 @@
 #pragma once
-// Helpers for the Windows tests that drive the plug-in's windows through the
-// host simulator: finding windows and controls, clicking, keys, pumping, and
-// catching the dialogs a handler opens.
+// Helpers for the tests that drive the plug-in's windows in the host simulator.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -18,6 +16,7 @@ namespace velq::wine_test {
 // The test program's folder, with its trailing backslash, and the DLL in it.
 std::string TestProgramFolder();
 std::string PluginDllPath();
+std::string ReadAll(const std::string& path);  // a file's bytes; empty if none
 
 // A top-level window of this process with that class name, or null.
 HWND FindPluginWindow(const char* className);
@@ -28,16 +27,13 @@ std::string ControlText(HWND window, int id);
 RECT ControlRect(HWND window, int id);
 RECT ClientRectOf(HWND window);
 
-// BM_CLICK: returns when the handler has.
 void ClickButton(HWND window, int id);
 void SetEditText(HWND window, int id, const std::string& text);
 
-// A key pressed and released on the focused control, posted as the keyboard
-// queues it, so the thread's message hooks see it; then pumped. With `shift`
-// the thread's key state says Shift is held meanwhile.
+// A key posted to the focused control as the keyboard queues it, so message
+// hooks see it, then pumped; with `shift`, Shift is held meanwhile.
 void PressKey(UINT vk, bool shift = false);
-// The control ids that `presses` presses of Tab (Shift+Tab with `back`) move
-// the focus to (0: the window itself).
+// Where `presses` Tabs (Shift+Tabs with `back`) move the focus: ids, 0 for `window`.
 std::vector<int> TabStops(HWND window, int presses, bool back = false);
 
 // Dispatches messages until `done` holds or `timeout` passes; true if it held.
@@ -52,9 +48,8 @@ struct CapturedBox {
   Icon icon = Icon::None;
 };
 
-// While alive, catches every dialog this thread opens (WH_CBT hook): message
-// boxes are recorded and dismissed with OK; other dialogs go to the handler
-// given, or are cancelled.
+// While alive, catches the dialogs this thread opens: message boxes are
+// recorded and dismissed; others go to the handler given, or are cancelled.
 class DialogCatcher {
  public:
   using DialogHandler = std::function<void(HWND dialog)>;
