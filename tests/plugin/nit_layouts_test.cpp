@@ -15,9 +15,7 @@ using namespace std::chrono_literals;
 using namespace velq::wine_test;
 using W = velq::SearchWindow;
 
-struct Case {
-  std::string name, tsPath, listFile, tail;  // the saved file must end with `tail`
-};
+struct Case { std::string name, tsPath, listFile, tail; };  // the saved file must end with `tail`
 
 std::vector<Case> Cases() {
   std::vector<Case> cases;

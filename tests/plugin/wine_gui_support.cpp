@@ -3,7 +3,6 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
-#include <utility>
 
 #include "tools/mdhost/message_pump.h"
 
@@ -17,11 +16,6 @@ std::string TextOf(HWND hwnd, bool className = false) {
   char buf[1024] = {};
   className ? GetClassNameA(hwnd, buf, sizeof buf) : GetWindowTextA(hwnd, buf, sizeof buf);
   return buf;
-}
-
-HWND NeedControl(HWND window, int id) {
-  if (HWND control = FindControl(window, id)) return control;
-  throw std::runtime_error("no control with id " + std::to_string(id));
 }
 
 // The icon a message box shows (its icon control is 0x440 in Wine's box),
@@ -91,23 +85,22 @@ RECT ClientRectOf(HWND window) {
   return r;
 }
 
-void ClickButton(HWND window, int id) { SendMessageA(NeedControl(window, id), BM_CLICK, 0, 0); }
+void ClickButton(HWND window, int id) { SendMessageA(FindControl(window, id), BM_CLICK, 0, 0); }
 
 void SetEditText(HWND window, int id, const std::string& text) {
-  SendMessageA(NeedControl(window, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  SendMessageA(FindControl(window, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void PressKey(UINT vk, bool shift) {
   BYTE keys[256] = {};
   GetKeyboardState(keys);
-  const BYTE saved = keys[VK_SHIFT];
   keys[VK_SHIFT] = shift ? 0x80 : 0;
   SetKeyboardState(keys);
   const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)) << 16;
   PostMessageA(GetFocus(), WM_KEYDOWN, vk, 1 | scan);
   PostMessageA(GetFocus(), WM_KEYUP, vk, 1 | scan | 0xC0000000u);
   PumpPending();
-  keys[VK_SHIFT] = saved;
+  keys[VK_SHIFT] = 0;
   SetKeyboardState(keys);
 }
 
@@ -115,8 +108,7 @@ std::vector<int> TabStops(HWND window, int presses, bool back) {
   std::vector<int> ids;
   for (int i = 0; i < presses; ++i) {
     PressKey(VK_TAB, back);
-    HWND focus = GetFocus();
-    ids.push_back(focus && focus != window ? GetDlgCtrlID(focus) : 0);
+    ids.push_back(GetFocus() == window ? 0 : GetDlgCtrlID(GetFocus()));
   }
   return ids;
 }
@@ -130,12 +122,12 @@ void PumpPending() { PumpUntil([] { return true; }, std::chrono::milliseconds(0)
 DialogCatcher::DialogCatcher(DialogHandler otherDialogs) : handler_(std::move(otherDialogs)) {
   hook_ = SetWindowsHookExA(WH_CBT, &DialogCatcher::HookProcedure, nullptr, GetCurrentThreadId());
   if (!hook_) throw std::runtime_error("cannot hook this thread's dialogs");
-  previous_ = std::exchange(currentCatcher, this);
+  currentCatcher = this;  // one at a time
 }
 
 DialogCatcher::~DialogCatcher() {
   UnhookWindowsHookEx(hook_);
-  currentCatcher = previous_;
+  currentCatcher = nullptr;
 }
 
 LRESULT CALLBACK DialogCatcher::HookProcedure(int code, WPARAM wp, LPARAM lp) {
@@ -155,10 +147,6 @@ void DialogCatcher::OnActivate(HWND dialog) {
     return handler_(dialog);
   PostMessageA(dialog, WM_COMMAND, text && GetDlgItem(dialog, IDOK) ? IDOK : IDCANCEL, 0);
 }
-
-void PluginHostTest::SetUp() { host.open(PluginDllPath()); }
-
-void PluginHostTest::TearDown() { host.close(); }
 
 HWND PluginHostTest::ShowPluginWindow(UINT command, const char* className) {
   host.selectMenuItem(command);

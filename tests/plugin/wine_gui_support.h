@@ -2,14 +2,8 @@
 // Helpers for the tests that drive the plug-in's windows in the host simulator.
 
 #include <gtest/gtest.h>
-#include <windows.h>
 
-#include <chrono>
-#include <functional>
-#include <string>
-#include <vector>
-
-#include "tools/mdhost/md_host.h"
+#include "tools/mdhost/md_host.h"  // and with it <windows.h>, <chrono>, <functional>, <string>, <vector>
 
 namespace velq::wine_test {
 
@@ -37,14 +31,12 @@ void PressKey(UINT vk, bool shift = false);
 std::vector<int> TabStops(HWND window, int presses, bool back = false);
 
 // Dispatches messages until `done` holds or `timeout` passes; true if it held.
-bool PumpUntil(const std::function<bool()>& done,
-               std::chrono::milliseconds timeout = std::chrono::seconds(5));
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 void PumpPending();
 
 struct CapturedBox {
   enum class Icon { None, Error, Warning, Information, Question, Other };
-  std::string title;
-  std::string text;
+  std::string title, text;
   Icon icon = Icon::None;
 };
 
@@ -66,7 +58,6 @@ class DialogCatcher {
   void OnActivate(HWND dialog);
 
   HHOOK hook_ = nullptr;
-  DialogCatcher* previous_ = nullptr;
   DialogHandler handler_;
   std::vector<CapturedBox> boxes_;
   int otherDialogs_ = 0;
@@ -75,8 +66,8 @@ class DialogCatcher {
 // The plug-in loaded by the host simulator for each test, unloaded after.
 class PluginHostTest : public testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  void SetUp() override { host.open(PluginDllPath()); }
+  void TearDown() override { host.close(); }
   // Picks the host menu command and returns the window it shows.
   HWND ShowPluginWindow(UINT command, const char* className);
 
