@@ -85,35 +85,36 @@ TEST_F(NetworkSearch, SearchEditThinSaveAndClear) {
   EXPECT_EQ((Texts{"-" + kFound[0], "-" + kFound[1], "-" + kFound[2], "-" + kFound[3]}), Entries());
   Click(W::kButton10);
   EXPECT_EQ(kFound, Entries());
-  // A second search keeps the list; the same table merges into it, every entry checked again.
-  Click(W::kButton11);
-  Click(W::kButton2);
-  ASSERT_TRUE(Finished());
-  EXPECT_EQ(kFound, Entries());
 
   // An entry edited in place takes the new text and its place in the order.
+  const std::string edited = "12500,H,27500,34,DVB-S,QPSK";
   const auto edit = reinterpret_cast<HWND>(SendMessageA(list_, LVM_EDITLABELA, 0, 0));
   ASSERT_TRUE(edit);
-  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("12500,H,27500,34,DVB-S,QPSK"));
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(edited.c_str()));
   PressKey(VK_RETURN);
-  EXPECT_EQ((Texts{kFound[1], kFound[2], kFound[3], "12500,H,27500,34,DVB-S,QPSK"}), Entries());
+  EXPECT_EQ((Texts{kFound[1], kFound[2], kFound[3], edited}), Entries());
+  // A second search keeps the list and adds the table to it, every entry checked again.
+  ListView_SetCheckState(list_, 0, FALSE);
+  Click(W::kButton2);
+  ASSERT_TRUE(Finished());
+  EXPECT_EQ((Texts{kFound[0], kFound[1], kFound[2], kFound[3], edited}), Entries());
 
   // 11727 and 11729 V are 2 MHz apart: a limit of 1 keeps both, 2 drops the later.
-  for (auto [limit, left] : {std::pair{1, 4u}, {2, 3u}}) {
+  for (auto [limit, left] : {std::pair{1, 5u}, {2, 4u}}) {
     SendMessageA(Spin(), UDM_SETPOS32, 0, limit);
     Click(W::kButton1);
     EXPECT_EQ(left, Entries().size()) << limit;
   }
-  EXPECT_EQ("Found 3 TP(s) in total", Text(W::kLabel1));
-  ListView_SetCheckState(list_, 0, FALSE);  // the user unticks 11727
+  EXPECT_EQ("Found 4 TP(s) in total", Text(W::kLabel1));
+  ListView_SetCheckState(list_, 0, FALSE);  // the user unticks 10744
   Click(W::kButton8);
-  EXPECT_EQ((Texts{kFound[3], "12500,H,27500,34,DVB-S,QPSK"}), Entries());
+  EXPECT_EQ((Texts{kFound[1], kFound[3], edited}), Entries());
   char today[16];  // the header carries the local date
   GetDateFormatA(LOCALE_INVARIANT, 0, nullptr, "yyyy-MM-dd", today, sizeof today);
   const std::string saved = ReadAll(listPath_);
   EXPECT_EQ(";    [Created by Velq Transponders Updater " + std::string(today) + " ", saved.substr(0, 54));
-  EXPECT_EQ("\r\n[SATTYPE]\r\n1=0192\r\n2=Astra 1F/1G/1H/1KR/1L (19,2\xB0" "E)\r\n[DVB]\r\n0=2\r\n"
-            "1=12188,H,27500,34,DVB-S,QPSK\r\n2=12500,H,27500,34,DVB-S,QPSK\r\n",
+  EXPECT_EQ("\r\n[SATTYPE]\r\n1=0192\r\n2=Astra 1F/1G/1H/1KR/1L (19,2\xB0" "E)\r\n[DVB]\r\n0=3\r\n1=" + kFound[1] +
+                "\r\n2=" + kFound[3] + "\r\n3=" + edited + "\r\n",
             saved.substr(std::min(saved.find("\r\n"), saved.size())));
 
   const auto failsWith = [&](const std::string& error) {
@@ -122,7 +123,7 @@ TEST_F(NetworkSearch, SearchEditThinSaveAndClear) {
     ASSERT_EQ(1u, boxes.boxes().size());
     EXPECT_EQ(error, boxes.boxes()[0].text);
     EXPECT_EQ(CapturedBox::Icon::Error, boxes.boxes()[0].icon);
-    EXPECT_EQ(2u, Entries().size());  // an unticked entry goes only when the file is saved
+    EXPECT_EQ(3u, Entries().size());  // an unticked entry goes only when the file is saved
   };
   ListView_SetCheckState(list_, 0, FALSE);
   const std::string temp = listPath_ + ".velq-tmp";  // something else holds the temporary name
