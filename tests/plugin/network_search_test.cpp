@@ -30,7 +30,7 @@ class NetworkSearch : public PluginHostTest {
       table.Transponders.push_back({.FrequencyKhz = mhz * 1000 + 250, .PositionTenths = 192, .polarisation = pol,
                                     .SymbolRate = 27500000});
     std::string bytes;
-    for (const auto& packet : velq::SectionsToPackets(velq::BuildNitSections(table))) bytes.append(packet.begin(), packet.end());
+    for (const auto& p : velq::SectionsToPackets(velq::BuildNitSections(table))) bytes.append(p.begin(), p.end());
     std::ofstream(tsPath_, std::ios::binary) << bytes;
     host.options().tsPath = tsPath_;
     form1_ = ShowPluginWindow(40065, W::kClassName);
