@@ -1,24 +1,16 @@
 #pragma once
-// Helpers for the Windows tests that drive the plug-in's windows through the
-// host simulator: where the DLL is, finding windows and controls, clicking,
-// typing, pumping, and catching the dialogs a handler opens.
+// Helpers for the tests that drive the plug-in's windows in the host simulator.
 
 #include <gtest/gtest.h>
-#include <windows.h>
 
-#include <chrono>
-#include <functional>
-#include <string>
-#include <vector>
-
-#include "tools/mdhost/md_host.h"
+#include "tools/mdhost/md_host.h"  // and with it <windows.h>, <chrono>, <functional>, <string>, <vector>
 
 namespace velq::wine_test {
 
-// The running test program's folder, with its trailing backslash.
+// The test program's folder, with its trailing backslash, and the DLL in it.
 std::string TestProgramFolder();
-// VelqTpUpdater.dll beside the test program.
 std::string PluginDllPath();
+std::string ReadAll(const std::string& path);  // a file's bytes; empty if none
 
 // A top-level window of this process with that class name, or null.
 HWND FindPluginWindow(const char* className);
@@ -29,37 +21,27 @@ std::string ControlText(HWND window, int id);
 RECT ControlRect(HWND window, int id);
 RECT ClientRectOf(HWND window);
 
-// A click as the button sees it (BM_CLICK); returns when the handler has.
 void ClickButton(HWND window, int id);
-// The notification alone: WM_COMMAND/BN_CLICKED to the control's parent.
-void SendButtonCommand(HWND window, int id);
 void SetEditText(HWND window, int id, const std::string& text);
 
-// A key pressed and released on the focused control, posted as the keyboard
-// queues it, so the thread's message hooks see it; then pumped. With `shift`
-// the thread's key state says Shift is held meanwhile.
+// A key posted to the focused control as the keyboard queues it, so message
+// hooks see it, then pumped; with `shift`, Shift is held meanwhile.
 void PressKey(UINT vk, bool shift = false);
-// The control ids that `presses` presses of Tab (Shift+Tab with `back`) move
-// the focus to, from the focus as it is (0: the window itself).
+// Where `presses` Tabs (Shift+Tabs with `back`) move the focus: ids, 0 for `window`.
 std::vector<int> TabStops(HWND window, int presses, bool back = false);
 
 // Dispatches messages until `done` holds or `timeout` passes; true if it held.
-bool PumpUntil(const std::function<bool()>& done,
-               std::chrono::milliseconds timeout = std::chrono::seconds(5));
-// Dispatches whatever is queued now.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 void PumpPending();
 
-// A message box as the user saw it.
 struct CapturedBox {
   enum class Icon { None, Error, Warning, Information, Question, Other };
-  std::string title;
-  std::string text;
+  std::string title, text;
   Icon icon = Icon::None;
 };
 
-// While alive, catches every dialog this thread opens (thread-local WH_CBT
-// hook): message boxes are recorded and dismissed with OK; other dialogs go
-// to the handler given, or are cancelled.
+// While alive, catches the dialogs this thread opens: message boxes are
+// recorded and dismissed; others go to the handler given, or are cancelled.
 class DialogCatcher {
  public:
   using DialogHandler = std::function<void(HWND dialog)>;
@@ -76,18 +58,16 @@ class DialogCatcher {
   void OnActivate(HWND dialog);
 
   HHOOK hook_ = nullptr;
-  DialogCatcher* previous_ = nullptr;
   DialogHandler handler_;
   std::vector<CapturedBox> boxes_;
   int otherDialogs_ = 0;
 };
 
-// A test with the plug-in loaded by the host simulator, as a host loads it,
-// and unloaded after.
+// The plug-in loaded by the host simulator for each test, unloaded after.
 class PluginHostTest : public testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  void SetUp() override { host.open(PluginDllPath()); }
+  void TearDown() override { host.close(); }
   // Picks the host menu command and returns the window it shows.
   HWND ShowPluginWindow(UINT command, const char* className);
 
