@@ -1,1 +1,0 @@
-#include "tools/nit_builder/nit_layouts.h"  // moved there
