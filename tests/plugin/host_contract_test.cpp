@@ -117,11 +117,6 @@ TEST_F(HostContract, IgnoredExportsDoNothing) {
   EXPECT_EQ(1, VisibleWindows());
 }
 
-TEST_F(HostContract, FilterCloseSetsTheStatusLine) {
-  host.filterClose();
-  EXPECT_EQ("Done please (click remove dublicated)", ControlText(FindPluginWindow("TForm1"), SearchWindow::kLabel2));
-}
-
 TEST_F(HostContract, StartSearchStopsThenStartsTheNitFilterWithTheLatestId) {
   host.options().dllId = 9;
   host.start();  // a second On_Start replaces window and id
@@ -150,32 +145,8 @@ TEST_F(HostContract, StartSearchStopsThenStartsTheNitFilterWithTheLatestId) {
   EXPECT_EQ(stop(0), got(sent[0]));
   EXPECT_NE(0u, start.runningId);
   EXPECT_EQ(stop(start.runningId), got(sent[2]));
-}
-
-TEST(HostUnload, DestroysTheWindowsAndLeavesTheHostsKeysAlone) {
-  // A window of the host's own that takes Tab as text.
-  HWND edit = CreateWindowExA(0, "EDIT", "", WS_OVERLAPPEDWINDOW | ES_MULTILINE | ES_WANTRETURN, 0, 0, 200, 100,
-                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  ASSERT_TRUE(edit);
-  auto tabTyped = [&] {
-    SetWindowTextA(edit, "");
-    SetForegroundWindow(edit);
-    SetFocus(edit);
-    PressKey(VK_TAB);
-    char text[8] = {};
-    GetWindowTextA(edit, text, sizeof text);
-    return std::string(text) == "\t";
-  };
-  {
-    MdHost host;
-    host.open(PluginDllPath());
-    host.selectMenuItem(40065);
-    EXPECT_TRUE(tabTyped()) << "the plug-in took a key of the host's";
-  }
-  for (const char* cls : kWindowClasses) EXPECT_FALSE(FindPluginWindow(cls)) << cls;
-  // A hook left behind would run code of the unloaded module here.
-  EXPECT_TRUE(tabTyped());
-  DestroyWindow(edit);
+  // The host's On_Filter_Close after the stop.
+  EXPECT_EQ("Done please (click remove dublicated)", ControlText(form1, SearchWindow::kLabel2));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <mutex>
+#include <tuple>
 #include <utility>
 
 #include "tools/mdhost/ts_payload_reader.h"
@@ -101,8 +102,8 @@ class MdHostTest : public testing::Test {
     return *host;
   }
   void send(WPARAM command, LPARAM lParam) { SendMessageA(host->window(), mdapi::kMsgHost, command, lParam); }
-  void sendStart(WORD pid = 0x10, mdapi::FilterCallback callback = &FilterCallback) {
-    record = {7, 1, pid, "NIT", 0, callback, 0};
+  void sendStart(WORD pid = 0x10) {
+    record = {7, 1, pid, "NIT", 0, &FilterCallback, 0};
     send(mdapi::kCmdStartFilter, LPARAM(&record));
   }
   void sendStop() { send(mdapi::kCmdStopFilter, LPARAM(&record.RunningId)); }
@@ -111,34 +112,28 @@ class MdHostTest : public testing::Test {
   mdapi::TStartFilterRec record{};
 };
 
-TEST_F(MdHostTest, MergesThePluginMenuIntoPlugins) {
-  makeHost();
-  HMENU menu = host->pluginsMenu();
+TEST_F(MdHostTest, MergesThePluginMenuAndHandsOverExactlyWhatEachSideWrote) {
+  makeHost().options().dllId = 9;
+  HMENU menu = host->pluginsMenu(), more = GetSubMenu(menu, 2);
   ASSERT_EQ(GetMenuItemCount(menu), 4);
   EXPECT_EQ(GetMenuItemID(menu, 0), 40001u);
   EXPECT_TRUE(GetMenuState(menu, 1, MF_BYPOSITION) & MF_SEPARATOR);
-  HMENU more = GetSubMenu(menu, 2);
-  ASSERT_NE(more, nullptr);
   EXPECT_EQ(GetMenuItemID(more, 0), 40002u);
   EXPECT_TRUE(GetMenuState(more, 0, MF_BYPOSITION) & MF_GRAYED);
+  EXPECT_EQ(GetMenuItemID(GetSubMenu(more, 1), 0), 40004u);
   EXPECT_EQ(GetMenuItemID(menu, 3), 40003u);
   EXPECT_FALSE(GetMenuState(menu, 3, MF_BYPOSITION) & MF_HILITE);  // what MF_END of a template means here
-
-  host->selectMenuItem(40002);
+  host->selectMenuItem(40004);
   host->selectMenuItem(40099);  // not merged: does not reach the plug-in
   host->menuSelect(0x10000 | 40065);  // a direct call passes any value
-  EXPECT_EQ(fake->menuSelects, (std::vector<UINT>{40002, 0x10000 | 40065}));
-}
+  EXPECT_EQ(fake->menuSelects, (std::vector<UINT>{40004, 0x10000 | 40065}));
 
-TEST_F(MdHostTest, HandshakeShowsExactlyWhatThePluginWrote) {
-  makeHost().options().dllId = 9;
   host->identify();
   host->start();
   EXPECT_EQ(host->pluginName(), "Probe");
   EXPECT_FALSE(host->nameOverran());
-  EXPECT_EQ(fake->hostWnd, host->window());
-  EXPECT_EQ(fake->dllId, 9u);
-  EXPECT_EQ(fake->resultOnEntry, MdHost::kStartResultMarker);
+  EXPECT_EQ(std::make_tuple(fake->hostWnd, fake->dllId, fake->resultOnEntry),
+            std::make_tuple(host->window(), 9u, MdHost::kStartResultMarker));
   EXPECT_EQ(host->startResult(), 0);
   fake->name.assign(70, 'A');
   host->identify();
