@@ -1,10 +1,6 @@
 #!/usr/bin/python3
 """Static checks of the plug-in DLL, what a host sees without running it.
-
-Usage: check_plugin_dll.py PATH/VelqTpUpdater.dll [--machine i386|amd64]
-Prints one line per check; exits non-zero when one fails (or the file lacks a part).
-"""
-import argparse
+Usage: check_plugin_dll.py VelqTpUpdater.dll [--machine i386|amd64]; non-zero exit on a failure."""
 import struct
 import sys
 
@@ -13,26 +9,18 @@ import pefile
 EXPORTS = ["On_Send_Dll_ID_Name", "On_Start", "On_Menu_Select", "On_Channel_Change",
            "On_Filter_Close", "On_Exit", "On_Hot_Key", "On_Osd_Key", "On_Rec_Play"]
 # DLLs every Windows installation has; the runtime must be linked in statically.
-SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll", "comctl32.dll",
-               "shell32.dll", "ole32.dll", "oleaut32.dll", "advapi32.dll", "shlwapi.dll",
-               "comdlg32.dll", "uxtheme.dll", "urlmon.dll"}
-
-
-def menu_item(flags, command, text):
-    return struct.pack("<HH", flags, command) + (text + "\0").encode("utf-16-le")
-
-
-# A standard menu template: version 0, header size 0, the items, 0x80 on the last.
-MENU = (struct.pack("<HH", 0, 0) + menu_item(0, 40065, "Network Search") +
-        menu_item(0, 40066, "Web Update") + menu_item(0x80, 40068, "About"))
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "msvcrt.dll", "comctl32.dll", "shell32.dll", "ole32.dll",
+               "oleaut32.dll", "advapi32.dll", "shlwapi.dll", "comdlg32.dll", "uxtheme.dll", "urlmon.dll"}
+# A standard menu template: version 0, header size 0, then each item's flags
+# (0x80 on the last), id and text with a zero.
+MENU = struct.pack("<HH", 0, 0) + b"".join(
+    struct.pack("<HH", flags, command) + (text + "\0").encode("utf-16-le")
+    for flags, command, text in [(0, 40065, "Network Search"), (0, 40066, "Web Update"), (0x80, 40068, "About")])
 DESCRIPTION = (b"Update one sat by network search, AndOr Web Update to  update 57 TP files "
                b"with single click within your app in just a few seconds.")
 
-ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-ap.add_argument("dll")
-ap.add_argument("--machine", default="i386", choices=["i386", "amd64"])
-args = ap.parse_args()
-pe = pefile.PE(args.dll)
+pe = pefile.PE(sys.argv[1])
+machine = sys.argv[3] if sys.argv[2:3] == ["--machine"] else "i386"
 failures = 0
 
 
@@ -53,7 +41,7 @@ def resources(type_name):
                            pe.get_data(data.OffsetToData, data.Size))
 
 
-check("machine", pe.FILE_HEADER.Machine, {"i386": 0x14C, "amd64": 0x8664}[args.machine])
+check("machine", pe.FILE_HEADER.Machine, {"i386": 0x14C, "amd64": 0x8664}[machine])
 check("is a DLL", pe.is_dll(), True)
 exports = pe.DIRECTORY_ENTRY_EXPORT
 check("export directory name", pe.get_string_at_rva(exports.struct.Name), b"VelqTpUpdater.dll")

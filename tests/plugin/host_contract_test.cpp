@@ -137,14 +137,11 @@ TEST_F(HostContract, StartSearchStopsThenStartsTheNitFilterWithTheLatestId) {
   EXPECT_TRUE(r.Callback);
   // Each stop points at the record's RunningId: 0 before any start, then the
   // id the host wrote there.
-  auto stop = [&](UINT_PTR id) {
-    return std::make_tuple(HostEventKind::StopFilter, WPARAM(0x01020021),
-                           start.lParam + LPARAM(offsetof(mdapi::TStartFilterRec, RunningId)), id);
-  };
-  auto got = [](const mdhost::HostEvent& e) { return std::make_tuple(e.kind, e.wParam, e.lParam, e.runningId); };
-  EXPECT_EQ(stop(0), got(sent[0]));
-  EXPECT_NE(0u, start.runningId);
-  EXPECT_EQ(stop(start.runningId), got(sent[2]));
+  const LPARAM runningIdAt = start.lParam + LPARAM(offsetof(mdapi::TStartFilterRec, RunningId));
+  EXPECT_EQ(std::make_tuple(HostEventKind::StopFilter, WPARAM(0x01020021), runningIdAt, UINT_PTR(0)),
+            std::make_tuple(sent[0].kind, sent[0].wParam, sent[0].lParam, sent[0].runningId));
+  EXPECT_EQ(std::make_tuple(HostEventKind::StopFilter, WPARAM(0x01020021), runningIdAt, start.runningId),
+            std::make_tuple(sent[2].kind, sent[2].wParam, sent[2].lParam, sent[2].runningId));
   // The host's On_Filter_Close after the stop.
   EXPECT_EQ("Done please (click remove dublicated)", ControlText(form1, SearchWindow::kLabel2));
 }
