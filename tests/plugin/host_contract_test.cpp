@@ -1,6 +1,5 @@
-// The host contract of the real plug-in DLL, loaded by the host simulator as
-// an MD-API host loads it. What the file declares (exports, menu, version)
-// is checked in the file itself by check_plugin_dll.py.
+// The host contract of the real plug-in DLL, loaded by the host simulator as a
+// host loads it. What the file declares is checked by check_plugin_dll.py.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -18,7 +17,6 @@
 namespace {
 
 using mdhost::HostEventKind;
-using mdhost::MdHost;
 using velq::SearchWindow;
 using namespace velq::wine_test;
 
@@ -35,9 +33,9 @@ int VisibleWindows() {
 using HostContract = PluginHostTest;
 
 TEST_F(HostContract, IdentifiesWithFourteenBytesAndItsWindowsExistHidden) {
-  auto buffer = host.nameBuffer();
-  EXPECT_EQ(0, std::memcmp(buffer.data(), "VelqTpUpdater", 14));  // with its zero
-  for (std::size_t i = 14; i < buffer.size(); ++i) ASSERT_EQ(MdHost::kNameBufferMarker, buffer[i]) << i;
+  const auto buffer = host.nameBuffer();  // the name, its zero, and nothing written beyond
+  EXPECT_EQ(std::string("VelqTpUpdater") + '\0' + std::string(50, char(mdhost::MdHost::kNameBufferMarker)),
+            std::string(buffer.begin(), buffer.end()));
   EXPECT_EQ(0, host.startResult());
 
   const char* const captions[] = {"Velq Transponders Updater (Network Search)",
