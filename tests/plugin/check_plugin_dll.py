@@ -41,8 +41,7 @@ def resources(type_name):
                            pe.get_data(data.OffsetToData, data.Size))
 
 
-check("machine", pe.FILE_HEADER.Machine, {"i386": 0x14C, "amd64": 0x8664}[machine])
-check("is a DLL", pe.is_dll(), True)
+check("machine, a DLL", (pe.FILE_HEADER.Machine, pe.is_dll()), ({"i386": 0x14C, "amd64": 0x8664}[machine], True))
 exports = pe.DIRECTORY_ENTRY_EXPORT
 check("export directory name", pe.get_string_at_rva(exports.struct.Name), b"VelqTpUpdater.dll")
 check("exports by name with ordinals 1-9",

@@ -22,11 +22,9 @@ using namespace velq::wine_test;
 
 const char* const kWindowClasses[] = {"TForm1", "TTpUpdateMainForm", "TForm01"};
 
-// Bit i set: kWindowClasses[i] is visible.
-int VisibleWindows() {
+int VisibleWindows() {  // bit i set: kWindowClasses[i] is visible
   int bits = 0;
-  for (int i = 0; i < 3; ++i)
-    if (HWND w = FindPluginWindow(kWindowClasses[i]); w && IsWindowVisible(w)) bits |= 1 << i;
+  for (int i = 0; i < 3; ++i) bits |= IsWindowVisible(FindPluginWindow(kWindowClasses[i])) << i;
   return bits;
 }
 
@@ -91,8 +89,7 @@ TEST_F(HostContract, MenuCommandsShowTheirWindowsByTheLowSixteenBitsAtTheirPlace
 // Accepted and ignored: no window, no message to the host, no status text,
 // and the plug-in still answers after.
 TEST_F(HostContract, IgnoredExportsDoNothing) {
-  mdapi::TChannel channel;  // 1128 bytes by value; no field of it is read
-  std::memset(channel.Bytes, 0xA5, sizeof channel.Bytes);
+  const mdapi::TChannel channel{};  // 1128 bytes by value; no field of it is read
   const std::pair<const char*, std::function<void()>> calls[] = {
       {"On_Channel_Change", [&] { host.changeChannel(channel); }},
       {"On_Hot_Key", [&] { host.hotKey(); }},
@@ -105,9 +102,7 @@ TEST_F(HostContract, IgnoredExportsDoNothing) {
     const auto before = host.log().size();
     call();
     PumpPending();
-    const auto events = host.events();
-    ASSERT_EQ(before + 1, events.size()) << "only the call itself is logged";
-    EXPECT_EQ(HostEventKind::PluginCall, events.back().kind);
+    EXPECT_EQ(before + 1, host.log().size()) << "only the call itself is logged";
     EXPECT_EQ(0, VisibleWindows());
     EXPECT_EQ("", ControlText(form1, SearchWindow::kLabel2));
   }

@@ -18,7 +18,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using namespace velq::wine_test;
-using mdhost::MdHost;
 using velq::SearchWindow;
 
 // A recording of 7.0W: 39 transponders, each once after "Remove duplicated".
@@ -36,7 +35,7 @@ struct SearchingHost {
     form1 = FindPluginWindow("TForm1");
     ClickButton(form1, SearchWindow::kButton2);
   }
-  MdHost host;
+  mdhost::MdHost host;
   HWND form1 = nullptr;
 };
 
@@ -47,7 +46,6 @@ TEST(HostileHost, NullPointersFromTheHostAreIgnored) {
   api.start(nullptr, nullptr, FALSE, 3, nullptr, nullptr, nullptr);
   api.menuSelect(40065);  // no host window yet: the window still shows
   HWND form1 = FindPluginWindow("TForm1");
-  ASSERT_TRUE(form1);
   EXPECT_TRUE(IsWindowVisible(form1));
   ClickButton(form1, SearchWindow::kButton2);  // messages to a null host go nowhere
   ClickButton(form1, SearchWindow::kButton3);
@@ -73,9 +71,8 @@ TEST(HostileHost, DeliveriesAfterTheStopAddNothing) {
   EXPECT_EQ(0, ListCount(searching.form1));
 }
 
-// The plug-in's windows go with it. Its keyboard hook passes the host's keys
-// on (a hook left behind at unload goes unseen here: Wine loads the module
-// again for each call of it).
+// The windows go with the module; its keyboard hook passes the host's keys on.
+// (A hook left behind goes unseen: Wine loads the module again to call it.)
 TEST(HostileHost, UnloadDuringASearchDestroysTheWindowsAndLeavesTheHostsKeysAlone) {
   HWND edit = CreateWindowExA(0, "EDIT", "", WS_OVERLAPPEDWINDOW | ES_MULTILINE | ES_WANTRETURN, 0, 0, 200, 100,
                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);

@@ -13,6 +13,7 @@
 #include <tuple>
 #include <utility>
 
+#include "tools/mdhost/command_line.h"
 #include "tools/mdhost/ts_payload_reader.h"
 
 namespace {
@@ -82,10 +83,7 @@ std::string Packet(std::uint16_t pid, char tag, int adaptation = 1) {
 
 class MdHostTest : public testing::Test {
  protected:
-  void TearDown() override {
-    host.reset();
-    DeleteFileA("md_host_test.ts");
-  }
+  void TearDown() override { host.reset(); DeleteFileA("md_host_test.ts"); }
   // A host with this program as its plug-in (afresh), feeding TS.
   MdHost& makeHost(const std::string& ts = {}, bool loop = true) {
     TearDown();
@@ -181,9 +179,8 @@ TEST_F(MdHostTest, StopJoinsTheFeederBeforeOnFilterClose) {
   }
 }
 
-// A close waits for the plug-in's calls to return (the close box's message
-// may come through the loop of its modal box); then On_Exit, once, and the
-// filters stop without On_Filter_Close.
+// A close waits for the plug-in's calls (it may come through their modal box's
+// loop); then On_Exit, once, and the filters stop without On_Filter_Close.
 TEST_F(MdHostTest, CloseWaitsForPluginCallsThenCallsOnExitOnceAndStopsFiltersSilently) {
   makeHost(Packet(0x10, 1));
   sendStart();
@@ -208,6 +205,39 @@ TEST(PluginLibrary, ReportsWhatAModuleLacks) {
   host.identify();  // skipped, not a crash
   host.start();
   EXPECT_EQ(host.log().count(HostEventKind::Problem), kExportNames.size() + 3);
+}
+
+// Menu templates beyond what our resource compiler writes: 16-bit words, the
+// header (version, extra header bytes), then each item's flags (0x10 pop-up,
+// 0x80 last), its id (pop-ups have none) and its text with a zero.
+TEST(MenuTemplate, ReadsAnyStandardTemplateAndRejectsTheRest) {
+  // A longer header, and padding after the end.
+  const std::vector<std::uint8_t> padded = {0, 0, 2, 0, 0xEE, 0xEE, 0x80, 0, 1, 0, 'x', 0, 0, 0, 0xAB};
+  EXPECT_EQ(parseMenuTemplate(padded).size(), 1u);
+  std::vector<std::uint8_t> deep = {0, 0, 0, 0};
+  for (int i = 0; i < 40; ++i) deep.insert(deep.end(), {0x90, 0, 'p', 0, 0, 0});
+  const std::pair<const char*, std::vector<std::uint8_t>> rejected[] = {
+      {"empty", {}},
+      {"extended template", {1, 0, 0, 0, 0x80, 0, 1, 0, 0, 0}},
+      {"header offset past the end", {0, 0, 9, 0}},
+      {"last item without the end flag", {0, 0, 0, 0, 0, 0, 1, 0, 0, 0}},
+      {"text without its zero", {0, 0, 0, 0, 0x80, 0, 1, 0, 'a', 0}},
+      {"odd byte in a text", {0, 0, 0, 0, 0x80, 0, 1, 0, 'a'}},
+      {"pop-ups nested too deep", deep},
+  };
+  for (const auto& [what, bytes] : rejected) EXPECT_THROW(parseMenuTemplate(bytes), MenuTemplateError) << what;
+}
+
+TEST(CommandLine, AcceptsThePluginAndItsOptionsInAnyOrderAndRefusesTheRest) {
+  auto line = parseCommandLine({"--pace-ms", "0", "--menu", "40065", "Plug.dll", "--ts", "nit.ts", "--menu", "40068"});
+  EXPECT_EQ(line.error + "|" + line.pluginPath + "|" + line.tsPath, "|Plug.dll|nit.ts");
+  EXPECT_EQ(line.paceMs, 0);
+  EXPECT_EQ(line.menuPicks, (std::vector<unsigned>{40065, 40068}));
+  EXPECT_EQ(parseCommandLine({"--help"}).error, "");  // help needs no plug-in
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {}, {"a.dll", "b.dll"}, {"a.dll", "--ts"}, {"a.dll", "--pace-ms", "-1"}, {"a.dll", "--pace-ms", "60001"},
+           {"a.dll", "--verbose"}, {"a.dll", "--menu", "0"}, {"a.dll", "--menu", "65536"}, {"a.dll", "--menu", "x"}})
+    EXPECT_NE(parseCommandLine(args).error, "") << testing::PrintToString(args);
 }
 
 }  // namespace
