@@ -1,5 +1,5 @@
-// The host simulator with a plug-in of its own: this test program exports the
-// nine entry points and carries an EXTERN menu (fake_plugin.rc).
+// The host simulator with a plug-in of its own (this program exports the nine
+// entry points and carries fake_plugin.rc's menu); then its template reader and command line.
 
 #include "tools/mdhost/md_host.h"
 
