@@ -193,6 +193,11 @@ TEST_F(NetworkSearch, TabOrderAndSpinEdit1) {
   UDACCEL accel[4] = {};
   ASSERT_EQ(1, SendMessageA(Spin(), UDM_GETACCEL, 4, reinterpret_cast<LPARAM>(accel)));
   EXPECT_EQ(1u, accel[0].nInc);
+  // A box that cannot be typed in still shows its value on the window colour.
+  RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  HDC dc = GetDC(box);
+  EXPECT_EQ(GetSysColor(COLOR_WINDOW), GetPixel(dc, 2, 2));
+  ReleaseDC(box, dc);
 }
 
 }  // namespace
