@@ -5,8 +5,8 @@
 // change no entry.
 
 #include <algorithm>
-#include <regex>
 #include <cstdint>
+#include <regex>
 #include <span>
 #include <string>
 #include <vector>
@@ -63,25 +63,16 @@ bool IsSatelliteLineShape(const std::string& line, char separator) {
   return std::regex_match(line, separator == ',' ? comma : point);
 }
 
-bool IsPositionCodeShape(const std::string& code) {
-  static const std::regex shape("(-?\\d{1,4})?");
-  return std::regex_match(code, shape);
-}
-
-void CheckRun(const RecordingNitSink& sink, const SatPosition& position, char separator,
-              std::size_t candidates) {
+void CheckRun(const RecordingNitSink& sink, const SatPosition& position, char separator, std::size_t candidates) {
+  static const std::regex positionCode("(-?\\d{1,4})?");
   Require(sink.Entries.size() <= candidates, "at most one entry per candidate");
   Require(sink.SatelliteLines.size() == sink.Entries.size(), "each entry sets the satellite line");
-  for (const std::string& entry : sink.Entries) {
-    Require(IsEntryTextShape(entry), "entry text shape");
-  }
+  for (const std::string& entry : sink.Entries) Require(IsEntryTextShape(entry), "entry text shape");
   for (const std::string& line : sink.SatelliteLines) {
     Require(IsSatelliteLineShape(line, separator), "satellite line shape");
   }
-  Require(IsPositionCodeShape(position.SatPositionCode),
-          "position code shape");
-  Require(sink.Entries.empty() || !position.SatPositionCode.empty(),
-          "an entry always comes with a position code");
+  Require(std::regex_match(position.SatPositionCode, positionCode), "position code shape");
+  Require(sink.Entries.empty() || !position.SatPositionCode.empty(), "an entry always comes with a position code");
 }
 
 }  // namespace
@@ -97,9 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const char separator = data[0] & 1 ? ',' : '.';
   const std::uint8_t filler = data[0];
   const std::vector<NitSectionBytes> sections = CutIntoSections({data + 1, size - 1});
-
-  RecordingNitSink sink;
-  SatPosition at;
+  RecordingNitSink sink, alteredSink;
+  SatPosition at, alteredAt;
   ParseNitBuffer(sections, at, sink, separator);
   CheckRun(sink, at, separator, CountCandidates(sections));
 
@@ -109,8 +99,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fill(s.end() - std::min<std::ptrdiff_t>(4, static_cast<std::ptrdiff_t>(s.size()) - 3), s.end(), filler);
     s.insert(s.end(), 13, filler);
   }
-  RecordingNitSink alteredSink;
-  SatPosition alteredAt;
   ParseNitBuffer(altered, alteredAt, alteredSink, separator);
   Require(alteredSink.Entries == sink.Entries && alteredAt.SatPositionCode == at.SatPositionCode &&
               alteredSink.SatelliteLines == sink.SatelliteLines,
