@@ -40,6 +40,27 @@ class Scan(TestCase):
         self.assertEqual(lines(result.stdout)[-2:], ["Wrote 0130.ini", "0130.ini: 93 added, 0 removed, 0 changed"])
         self.assertEqual(os.listdir(), ["0130.ini"])
 
+    def test_all_networks_merges_the_tables_of_one_position(self):
+        # The actual's three transponders at 13.0E, an other network's two there (one of them the actual's too)
+        # and one at 19.2E: one list of four at 13.0E (not the other network's two), one of one at 19.2E.
+        folder = self.folder()
+        tables = [("13.0E", [], [(10719, "HORIZONTAL"), (11727, "VERTICAL"), (12111, "VERTICAL")]),
+                  ("13.0E", ["--nit-other", "--network-id", 2], [(11727, "VERTICAL"), (12500, "HORIZONTAL")]),
+                  ("19.2E", ["--nit-other", "--network-id", 3], [(11000, "HORIZONTAL")])]
+        stream = b""
+        for position, options, channels in tables:
+            (folder / "channels").write_bytes(channel_list(*[(mhz * 1000, pol, 27500000, "DVBS", "INNER_FEC = 3/4")
+                                                             for mhz, pol in channels]))
+            run(MAKE_SAMPLE_TS, folder / "channels", folder / "table.ts", "--position", position, *options)
+            stream = (folder / "table.ts").read_bytes() + stream  # the actual's table last
+        result = velqtp("scan", "-", "--all-networks", stdin=stream)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn('NIT other: network 2 (0x0002) "Velq sample network": 2 entries,', result.stdout.decode())
+        entry = "%d,%s,27500,34,DVB-S,QPSK"
+        self.assertEqual({name: list_file_entries(open(name, "rb").read()) for name in os.listdir()}, {
+            "0130.ini": [entry % (10719, "H"), entry % (11727, "V"), entry % (12111, "V"), entry % (12500, "H")],
+            "0192.ini": [entry % (11000, "H")]})
+
     def test_progress_bar_only_on_a_terminal(self):
         large = self.folder() / "large.ts"
         made = run(MAKE_SAMPLE_TS, "/dev/stdin", large, "--position", "13.0E", "--lead-in-mb", 40,

@@ -51,6 +51,9 @@ int main(int argc, char** argv) {
   app.add_option("--position", positionText,
                  "orbital position, e.g. 13.0E or 7.0W (default: from the end of INPUT's name)");
   app.add_option("--network-name", options.networkName, "the network name descriptor's text");
+  app.add_option("--network-id", options.networkId, "the table's network_id (default 1)");
+  bool nitOther = false;
+  app.add_flag("--nit-other", nitOther, "send the table as another network's (table 0x41), not the actual's");
   app.add_option("--per-section", options.transpondersPerSection, "transponders per NIT section (default 16)")
       ->check(CLI::Range(1, 200));
   app.add_option("--repeat", options.repetitions, "how often the whole table is sent (default 3)")
@@ -66,6 +69,7 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(0.0, 100000.0));
   app.add_option("--seed", options.seed, "seed of the filler packets' contents (default 1)");
   CLI11_PARSE(app, argc, argv);
+  if (nitOther) options.tableId = 0x41;
 
   const std::string named = positionText.empty() ? inputPath : positionText;
   const std::optional<velq::OrbitalPosition> position = velq::PositionInName(named);

@@ -87,7 +87,9 @@ std::vector<std::uint8_t> BuildSampleStream(const std::vector<Transponder>& tran
   if (options.repetitions < 1) throw std::invalid_argument("the NIT must appear at least once");
 
   const std::vector<SectionBytes> sections =
-      BuildNitSections({.NetworkName = options.networkName,
+      BuildNitSections({.TableId = options.tableId,
+                        .NetworkId = options.networkId,
+                        .NetworkName = options.networkName,
                         .Transponders = transponders,
                         .TranspondersPerSection = options.transpondersPerSection});
   OtherPidPackets others(options.seed);

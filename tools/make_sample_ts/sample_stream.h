@@ -18,6 +18,8 @@ inline constexpr std::size_t kTsPayloadBytes = 184;
 
 struct SampleStreamOptions {
   std::string networkName = "Velq sample network";
+  std::uint8_t tableId = 0x40;        // 0x41: the table of another network (NIT other)
+  std::uint16_t networkId = 1;
   std::size_t transpondersPerSection = 16;
   int repetitions = 3;                // whole tables, one after another
   int otherPacketsPerNitPacket = 3;   // packets of other PIDs after each NIT packet
