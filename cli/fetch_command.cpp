@@ -34,8 +34,13 @@ void PrintStep(std::FILE* out, std::size_t step, std::size_t steps, const FetchO
   std::fflush(out);
 }
 
-// Runs one command's downloads; a failure prints the plug-in's text and the
-// reason libcurl gave.
+// The plug-in's text and the reason libcurl gave.
+void PrintFailure(const DownloadError& e, const CurlDownloader& downloader, std::FILE* err) {
+  std::fprintf(err, "velqtp: %s\n", e.what());
+  if (!downloader.lastError().empty()) std::fprintf(err, "velqtp: %s\n", downloader.lastError().c_str());
+}
+
+// Runs one command's downloads; a failure that ends them is printed.
 template <typename Work>
 int RunDownloads(const FetchOptions& options, std::FILE* err, Work&& work) {
   if (!FolderUsable(options, err)) return kExitFailure;
@@ -43,11 +48,10 @@ int RunDownloads(const FetchOptions& options, std::FILE* err, Work&& work) {
   WebUpdateContext context{downloader, options.site, [&options] { return options.folder; }, {},
                            PathStyle::Posix};
   try {
-    work(context);
+    work(context, downloader);
     return kExitOk;
   } catch (const DownloadError& e) {
-    std::fprintf(err, "velqtp: %s\n", e.what());
-    if (!downloader.lastError().empty()) std::fprintf(err, "velqtp: %s\n", downloader.lastError().c_str());
+    PrintFailure(e, downloader, err);
     return kExitFailure;
   }
 }
@@ -65,7 +69,7 @@ int RunFetch(const FetchOptions& options, std::FILE* out, std::FILE* err) {
     }
     rows.push_back(row);
   }
-  return RunDownloads(options, err, [&](const WebUpdateContext& context) {
+  return RunDownloads(options, err, [&](const WebUpdateContext& context, const CurlDownloader&) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
       PrintStep(out, i + 1, rows.size(), options, *rows[i]);
       const ListChangeReport change(TargetPath(options, *rows[i]));
@@ -76,7 +80,9 @@ int RunFetch(const FetchOptions& options, std::FILE* out, std::FILE* err) {
 }
 
 int RunUpdateAll(const FetchOptions& options, std::FILE* out, std::FILE* err) {
-  const int status = RunDownloads(options, err, [&](const WebUpdateContext& context) {
+  std::string failed;  // " 25.8E (step 3), ..."
+  std::size_t failures = 0;
+  const int status = RunDownloads(options, err, [&](const WebUpdateContext& context, const CurlDownloader& curl) {
     std::optional<ListChangeReport> change;
     RunUpdateAll(
         context,
@@ -84,11 +90,22 @@ int RunUpdateAll(const FetchOptions& options, std::FILE* out, std::FILE* err) {
           PrintStep(out, step, kUpdateAllSteps, options, row);
           change.emplace(TargetPath(options, row));
         },
-        [&](std::size_t, const CatalogueRow&) { std::fprintf(out, "%s\n", change->Line().c_str()); });
+        [&](std::size_t, const CatalogueRow&) { std::fprintf(out, "%s\n", change->Line().c_str()); },
+        [&](std::size_t step, const CatalogueRow& row, const DownloadError& e) {
+          // Without libcurl every step would fail the same way.
+          if (!options.keepGoing || SystemCurlLibrary() == nullptr) return false;
+          PrintFailure(e, curl, err);
+          failed += (failures++ == 0 ? " " : ", ") + std::string(row.posValue) + " (step " + std::to_string(step) + ")";
+          return true;
+        });
   });
-  if (status == kExitOk) std::fprintf(out, "%.*s\n", static_cast<int>(kAllSatellitesUpdatedText.size()),
-                                      kAllSatellitesUpdatedText.data());
-  return status;
+  if (status != kExitOk) return status;
+  if (failures != 0) {
+    std::fprintf(err, "velqtp: %zu of %zu positions failed:%s\n", failures, kUpdateAllSteps, failed.c_str());
+    return kExitFailure;
+  }
+  std::fprintf(out, "%.*s\n", static_cast<int>(kAllSatellitesUpdatedText.size()), kAllSatellitesUpdatedText.data());
+  return kExitOk;
 }
 
 }  // namespace velq

@@ -16,13 +16,15 @@ struct FetchOptions {
   std::string folder;                  // empty: the current folder
   std::string site;                    // the download site's base address
   CurlTimeouts timeouts;
+  bool keepGoing = false;              // update-all only: go on after a failed step
 };
 
 // Fetches the named positions in the order given, stopping at the first
 // failure. Unknown positions are refused before anything is fetched.
 int RunFetch(const FetchOptions& options, std::FILE* out, std::FILE* err);
 
-// The 56 steps of the update-all sequence; stops at the first failure.
+// The 56 steps of the update-all sequence; stops at the first failure, or
+// with keepGoing fetches the rest and then lists the failed steps.
 int RunUpdateAll(const FetchOptions& options, std::FILE* out, std::FILE* err);
 
 }  // namespace velq

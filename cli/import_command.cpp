@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 
+#include "cli/count_text.h"
 #include "cli/exit_codes.h"
 #include "cli/list_change_report.h"
 #include "lists/channel_import.h"
@@ -16,6 +17,7 @@
 #include "search/local_date_time.h"
 #include "search/save_selected.h"
 #include "webupdate/tp_catalogue.h"
+#include "webupdate/update_all_order.h"
 
 namespace velq {
 namespace {
@@ -64,11 +66,12 @@ void ImportPosition(const PositionFiles& group, const std::string& folder, const
   RemoveDuplicated(list);
   const std::string code = SatPositionCodeOf(group.position);
   const std::size_t skipped = counts.skipped + apsk;
-  std::fprintf(out, "%s%-6s %s.ini: %d entries from %zu file%s (%zu channels; skipped %zu APSK, %zu out of range; "
-               "%d duplicates removed)\n",
-               step.c_str(), PositionText(group.position).c_str(), code.c_str(), list.Count(), group.files.size(),
-               group.files.size() == 1 ? "" : "s", counts.channels + apsk, apsk, counts.skipped,
-               found - list.Count());
+  std::fprintf(out, "%s%-6s %s.ini: %s from %s (%s; skipped %zu APSK, %zu out of range; %s removed)\n",
+               step.c_str(), PositionText(group.position).c_str(), code.c_str(),
+               CountText(list.Count(), "entry", "entries").c_str(),
+               CountText(group.files.size(), "file", "files").c_str(),
+               CountText(counts.channels + apsk, "channel", "channels").c_str(), apsk, counts.skipped,
+               CountText(found - list.Count(), "duplicate", "duplicates").c_str());
   totals.skipped += skipped;
   if (list.Count() == 0) {
     std::fprintf(out, "%s.ini: not written, no entries\n", code.c_str());
@@ -145,6 +148,24 @@ std::vector<PositionFiles> GroupCatalogueTables(const std::string& tables, std::
   return groups;
 }
 
+// A site made of these lists answers 404 for the positions without one; the
+// plug-in's update-all stops at the first of them. Says which steps they are.
+void PrintUpdateAllGaps(const std::vector<std::string>& uncovered, std::FILE* out) {
+  std::string steps;
+  std::size_t first = 0;
+  for (std::size_t i = 0; i < kUpdateAllSteps; ++i) {
+    const std::string_view pos = UpdateAllOrder()[i]->posValue;
+    if (std::find(uncovered.begin(), uncovered.end(), pos) == uncovered.end()) continue;
+    if (first == 0) first = i + 1;
+    steps += (steps.empty() ? " " : ", ") + std::to_string(i + 1) + " (" + std::string(pos) + ")";
+  }
+  if (first == 0) return;
+  std::fprintf(out,
+               "They are update-all steps%s of %zu: the plug-in's update-all from a site of these lists stops at "
+               "step %zu (velqtp update-all --keep-going fetches the others)\n",
+               steps.c_str(), kUpdateAllSteps, first);
+}
+
 }  // namespace
 
 int RunImport(const ImportOptions& options, std::FILE* out, std::FILE* err) {
@@ -179,13 +200,15 @@ int RunImport(const ImportOptions& options, std::FILE* out, std::FILE* err) {
     if (groups.size() > 1) std::snprintf(step, sizeof step, "[%*zu/%zu] ", width, i + 1, groups.size());
     ImportPosition(groups[i], folder, step, totals, out);
   }
-  std::fprintf(out, "Wrote %zu list%s, %zu entries; skipped %zu channels no descriptor can carry\n", totals.lists,
-               totals.lists == 1 ? "" : "s", totals.entries, totals.skipped);
+  std::fprintf(out, "Wrote %s, %s; skipped %s no descriptor can carry\n",
+               CountText(totals.lists, "list", "lists").c_str(), CountText(totals.entries, "entry", "entries").c_str(),
+               CountText(totals.skipped, "channel", "channels").c_str());
   if (options.all && !uncovered.empty()) {
     std::string names;
     for (const std::string& pos : uncovered) names += ' ' + pos;
-    std::fprintf(out, "No scan table for %zu catalogue position%s:%s\n", uncovered.size(),
-                 uncovered.size() == 1 ? "" : "s", names.c_str());
+    std::fprintf(out, "No scan table for %s:%s\n",
+                 CountText(uncovered.size(), "catalogue position", "catalogue positions").c_str(), names.c_str());
+    PrintUpdateAllGaps(uncovered, out);
   }
   return kExitOk;
 }

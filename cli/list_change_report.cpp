@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "cli/count_text.h"
 #include "cli/file_bytes.h"
 #include "lists/list_changes.h"
 #include "lists/transponder_list_reader.h"
@@ -22,7 +23,7 @@ ListChangeReport::ListChangeReport(std::string path) : path_(std::move(path)), o
 std::string ListChangeReport::Line() const {
   const std::string name = std::filesystem::path(path_).filename().string();
   const std::vector<std::string> entries = EntriesOf(path_).value_or(std::vector<std::string>{});
-  if (!oldEntries_) return name + ": new, " + std::to_string(entries.size()) + " entries";
+  if (!oldEntries_) return name + ": new, " + CountText(entries.size(), "entry", "entries");
   return name + ": " + ListChangeSummary(CompareEntryLists(*oldEntries_, entries));
 }
 

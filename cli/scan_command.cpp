@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "cli/count_text.h"
 #include "cli/exit_codes.h"
 #include "cli/input_file.h"
 #include "cli/list_change_report.h"
@@ -28,7 +29,7 @@ std::string FolderWithSeparator(const std::string& folder) {
 std::string NoTableText(const InputFile& input, const NitScanResult& scan) {
   if (scan.packets == 0) return "no transport-stream packets found in " + input.name();
   return "no complete NIT (table 0x40 on PID 0x0010) found in " + input.name() + " (" +
-         std::to_string(scan.packets) + " packets read)";
+         CountText(scan.packets, "packet", "packets") + " read)";
 }
 
 // The entries of one list file: of the actual network's table, and with
@@ -93,8 +94,8 @@ std::vector<std::string> CollectOtherNetworks(const NitOtherNetworks& others, st
     }
     const std::string where = network.satelliteLine.empty() ? std::string("no valid entry")
                                                             : Windows1252ToUtf8(network.satelliteLine);
-    lines.push_back(label + ": " + std::to_string(network.list.Count()) + " entries, " + where + " (" + code +
-                    ".ini)");
+    lines.push_back(label + ": " + CountText(network.list.Count(), "entry", "entries") + ", " + where + " (" +
+                    code + ".ini)");
     auto same = std::find_if(lists.begin(), lists.end(),
                              [&code](const PositionList& list) { return list.position.SatPositionCode == code; });
     if (same == lists.end()) same = lists.insert(lists.end(), PositionList{network.position, {}, {}});

@@ -89,9 +89,12 @@ int main(int argc, char** argv) {
   updateAllCommand->footer(
       "Walks the update-all sequence (56 steps from 21.5E; see: velqtp catalogue\n"
       "--update-all-order) and stops at the first failure, keeping the lists already\n"
-      "fetched.");
+      "fetched, as the plug-in does. --keep-going goes on after a failed step and\n"
+      "lists the failed positions at the end (exit status 1).");
   AddFolderOption(*updateAllCommand, fetch.folder, "where the lists go (default: the current folder)");
   AddSiteOptions(*updateAllCommand, fetch);
+  updateAllCommand->add_flag("--keep-going", fetch.keepGoing,
+                             "go on after a position that fails; list the failures at the end");
 
   CLI::App* positionsCommand =
       app.add_subcommand("positions", "print the satellite names by orbital position, with their file codes");

@@ -16,12 +16,17 @@ std::string DownloadTpFile(const WebUpdateContext& context, const CatalogueRow& 
 }
 
 void RunUpdateAll(const WebUpdateContext& context, const UpdateAllStepHook& beforeStep,
-                  const UpdateAllStepHook& afterStep) {
+                  const UpdateAllStepHook& afterStep, const UpdateAllFailureHook& onFailure) {
   std::size_t step = 0;
   for (const CatalogueRow* row : UpdateAllOrder()) {
     ++step;
     if (beforeStep) beforeStep(step, *row);
-    DownloadTpFile(context, *row);
+    try {
+      DownloadTpFile(context, *row);
+    } catch (const DownloadError& e) {
+      if (onFailure && onFailure(step, *row, e)) continue;
+      throw;
+    }
     if (afterStep) afterStep(step, *row);
   }
 }

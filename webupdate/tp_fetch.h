@@ -28,14 +28,20 @@ struct WebUpdateContext {
 // Throws DownloadError (see DownloadJob::Run).
 std::string DownloadTpFile(const WebUpdateContext& context, const CatalogueRow& row);
 
+class DownloadError;
+
 // Called before each step; step counts from 1.
 using UpdateAllStepHook = std::function<void(std::size_t step, const CatalogueRow& row)>;
+// Called when a step fails: true goes on with the next step, false ends the
+// sequence with that failure.
+using UpdateAllFailureHook = std::function<bool(std::size_t step, const CatalogueRow& row, const DownloadError& e)>;
 
 // Fetches every step of UpdateAllOrder in order. The first failure throws
-// DownloadError and no later step is requested; files of earlier steps stay.
-// `afterStep` runs once a step's file is stored. On return the caller shows
-// kAllSatellitesUpdatedText.
+// DownloadError and no later step is requested (the plug-in's way), unless
+// `onFailure` says to go on; files of earlier steps stay. `afterStep` runs
+// once a step's file is stored. On a return without failures the caller
+// shows kAllSatellitesUpdatedText.
 void RunUpdateAll(const WebUpdateContext& context, const UpdateAllStepHook& beforeStep = {},
-                  const UpdateAllStepHook& afterStep = {});
+                  const UpdateAllStepHook& afterStep = {}, const UpdateAllFailureHook& onFailure = {});
 
 }  // namespace velq

@@ -37,13 +37,18 @@ class Lists(TestCase):
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual(lines(result.stdout), [
             "13.0E  0130.ini: 3 entries from 2 files (6 channels; skipped 1 APSK, 1 out of range; "
-            "1 duplicates removed)",
+            "1 duplicate removed)",
             "0130.ini: new, 3 entries", "Wrote 1 list, 3 entries; skipped 2 channels no descriptor can carry"])
         written = (folder / "0130.ini").read_bytes()
         self.assertEqual(list_file_entries(written), [
             "10719,H,22000,23,DVB-S2,8PSK", "11727,V,27500,34,DVB-S,QPSK", "12000,right,01000,DVB-S2,Auto"])
         self.assertEqual(sattype(written), ["1=0130", "2=Hotbird 6/7A/8 (13\u00b0E)"])
-        velqtp("import", folder / "Sat-A-13.0E", "--position", "7.0W", "--dir", folder)
+        (folder / "one").write_bytes(channel_list((11727000, "VERTICAL", 27500000),
+                                                  (11800000, "HORIZONTAL", 27500000, "DVBS2", "MODULATION = APSK/16")))
+        result = velqtp("import", folder / "one", "--position", "7.0W", "--dir", folder)
+        self.assertEqual(lines(result.stdout), [  # every count in the singular
+            "7.0W   3530.ini: 1 entry from 1 file (2 channels; skipped 1 APSK, 0 out of range; 0 duplicates removed)",
+            "3530.ini: new, 1 entry", "Wrote 1 list, 1 entry; skipped 1 channel no descriptor can carry"])
         self.assertEqual(sattype((folder / "3530.ini").read_bytes()), ["1=3530", "2=Nilesat 101,102,103"])
 
     @unittest.skipUnless(SCAN_TABLES.is_dir(), "needs Debian's dtv-scan-tables")
@@ -59,8 +64,14 @@ class Lists(TestCase):
         self.assertRegex(lines(result.stdout)[-1], r"^Wrote %d lists, \d+ entries" % len(os.listdir(every)))
         self.assertGreater(len(os.listdir(every)), 100)
         out = lines(velqtp("import", "--all", "--dir", every).stdout)
-        uncovered = re.match(r"No scan table for (\d+) catalogue positions: ", out[-1])
-        self.assertEqual(int(re.match(r"Wrote (\d+) lists", out[-2])[1]) + int(uncovered[1]), 56)
+        uncovered = re.match(r"No scan table for (\d+) catalogue positions: (.*)", out[-2])
+        self.assertEqual(int(re.match(r"Wrote (\d+) lists", out[-3])[1]) + int(uncovered[1]), 56)
+        # Which update-all steps a site of these lists fails, and the first, where the plug-in stops.
+        order = [line.split()[:2] for line in lines(velqtp("catalogue", "--update-all-order").stdout)[1:]]
+        steps = [(step, pos) for step, pos in order if pos in uncovered[2].split()]
+        self.assertEqual(out[-1], "They are update-all steps %s of 56: the plug-in's update-all from a site of these "
+                         "lists stops at step %s (velqtp update-all --keep-going fetches the others)" % (
+                             ", ".join("%s (%s)" % step for step in steps), steps[0][0]))
 
     def test_an_export_imports_back_into_the_same_list(self):
         folder = self.folder()

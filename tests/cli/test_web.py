@@ -39,13 +39,17 @@ class Download(TestCase):
 
     def test_update_all_says_all_came_only_when_all_came(self):
         # The steps and their stop at a failure: UpdateAllTest.
-        for failures, status, requests, last_line in [((), 0, 56, "All satellites have been updated successfully"),
-                                                      (("21.5E=500",), 1, 1, "[ 1/56] 21.5E  -> 0215.ini")]:
-            with self.subTest(failures=failures):
+        all_came = "All satellites have been updated successfully"
+        for args, failures, requests, last_line in [
+                ((), (), 56, all_came), ((), ("21.5E=500",), 1, "[ 1/56] 21.5E  -> 0215.ini"),
+                (("--keep-going",), ("25.8E=404", "2.0E=reset"), 56,
+                 "velqtp: 2 of 56 positions failed: 25.8E (step 3), 2.0E (step 20)")]:
+            with self.subTest(args=args, failures=failures):
                 url, requested = self.download_site(*failures)
                 folder = self.folder()
-                result = velqtp("update-all", "--site", url, cwd=folder)
-                self.assertEqual(result.returncode, status, result.stderr)
-                self.assertEqual(lines(result.stdout)[-1], last_line)
+                result = velqtp("update-all", "--site", url, *args, cwd=folder)
+                self.assertEqual(result.returncode, 1 if failures else 0, result.stderr)
+                self.assertEqual(lines(result.stderr if args else result.stdout)[-1], last_line)
+                self.assertEqual(all_came in lines(result.stdout), not failures)
                 self.assertEqual(len(requested()), requests)
-                self.assertEqual(len(os.listdir(folder)), requests - status)
+                self.assertEqual(len(os.listdir(folder)), requests - len(failures))
