@@ -8,6 +8,12 @@ namespace {
 
 constexpr std::size_t kSmallestLongSection = 12;
 
+std::size_t HeldBytes(const NitTableCollector& collector) {
+  std::size_t bytes = 0;
+  for (const auto& section : collector.Sections()) bytes += section.size();
+  return bytes;
+}
+
 }  // namespace
 
 NitOtherNetworks::NitOtherNetworks()
@@ -22,12 +28,28 @@ void NitOtherNetworks::Discontinuity() { splitter_.Discontinuity(); }
 void NitOtherNetworks::OnSection(std::span<const std::uint8_t> section) {
   if (section.size() < kSmallestLongSection || section[0] != kNitOtherTableId) return;
   const auto networkId = static_cast<std::uint16_t>(section[3] << 8 | section[4]);
-  OtherNetwork& network = networks_[networkId];
-  network.networkId = networkId;
+  auto known = networks_.find(networkId);
+  if (known == networks_.end()) {
+    if (networks_.size() >= kMaxOtherNetworks) {
+      networkBoundHit_ = true;
+      return;
+    }
+    known = networks_.try_emplace(networkId).first;
+    known->second.networkId = networkId;
+  }
+  OtherNetwork& network = known->second;
   if (network.complete) return;
+  // At most what is held now plus this section, whatever the collector keeps.
+  if (sectionBytes_ + section.size() > kMaxOtherSectionBytes) {
+    byteBoundHit_ = true;
+    return;
+  }
 
   NitTableCollector& collector = collectors_.try_emplace(networkId, kNitOtherTableId).first->second;
-  if (!collector.Add(section)) return;
+  const std::size_t heldBefore = HeldBytes(collector);
+  const bool complete = collector.Add(section);
+  sectionBytes_ = sectionBytes_ - heldBefore + HeldBytes(collector);
+  if (!complete) return;
   network.complete = true;
   network.name = NetworkNameOf(collector.Sections());
   CheckListSink sink(network.list, network.satelliteLine);

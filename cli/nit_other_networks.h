@@ -3,7 +3,8 @@
 // per network_id. Sections pass the same splitter checks and collection rules
 // as the NIT actual's; the first complete table of each network is decoded
 // by the same parser, and later sections of that network are ignored, so a
-// version change after completion does not lose the table.
+// version change after completion does not lose the table. What a hostile or
+// broken stream can make it keep is bounded (see below).
 
 #include <cstdint>
 #include <map>
@@ -18,6 +19,13 @@
 namespace velq {
 
 inline constexpr std::uint8_t kNitOtherTableId = 0x41;
+// A transponder carries the tables of a few dozen other networks, a few KB
+// each. Sections of networks beyond the first kMaxOtherNetworks are ignored,
+// and so is a section that would take the bytes held (sections of tables
+// under way, and of complete ones, whose decoded lists stand for them) past
+// kMaxOtherSectionBytes: room for 16 tables of the largest size.
+inline constexpr std::size_t kMaxOtherNetworks = 256;
+inline constexpr std::size_t kMaxOtherSectionBytes = 16u << 20;
 
 struct OtherNetwork {
   std::uint16_t networkId = 0;
@@ -42,6 +50,11 @@ class NitOtherNetworks {
 
   // Every network whose sections came, complete or not, by network_id.
   const std::map<std::uint16_t, OtherNetwork>& Networks() const { return networks_; }
+  // The bytes of the sections held, within kMaxOtherSectionBytes.
+  std::size_t SectionBytes() const { return sectionBytes_; }
+  // Whether sections were ignored for want of room under each bound.
+  bool NetworkBoundHit() const { return networkBoundHit_; }
+  bool ByteBoundHit() const { return byteBoundHit_; }
 
  private:
   void OnSection(std::span<const std::uint8_t> section);
@@ -49,6 +62,9 @@ class NitOtherNetworks {
   SectionSplitter splitter_;
   std::map<std::uint16_t, NitTableCollector> collectors_;
   std::map<std::uint16_t, OtherNetwork> networks_;
+  std::size_t sectionBytes_ = 0;
+  bool networkBoundHit_ = false;
+  bool byteBoundHit_ = false;
 };
 
 }  // namespace velq

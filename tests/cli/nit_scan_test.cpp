@@ -7,14 +7,17 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "cli/nit_other_networks.h"
 #include "cli/scan_command.h"
 #include "lists/transponder_list_reader.h"
 #include "tests/support/test_files.h"
+#include "tools/nit_builder/crc32.h"
 #include "tools/nit_builder/nit_layouts.h"
 
 namespace velq {
@@ -104,6 +107,55 @@ TEST(ScanAllNetworks, OneListPerPositionOfTheCompleteTables) {
       EXPECT_NE(printed.find("network 258 (0x0102): incomplete, nothing written"), std::string::npos) << printed;
     }
   }
+}
+
+// A hostile stream: a whole other table and the actual's, then 4 KB sections
+// of tables that never complete, of 2000 network_ids and then 17 sections
+// each of those kept. What is held stays within the bounds, the whole table
+// is still decoded, and the scan says what it left out.
+TEST(ScanAllNetworks, KeepsWithinItsBoundsAndSaysSo) {
+  const test::TempFolder folder;
+  std::ofstream recording(folder / "hostile.ts", std::ios::binary);
+  NitOtherNetworks others;
+  SectionCarrier carrier;
+  const auto send = [&] {
+    for (const TsPacket& packet : carrier.Take()) {
+      others.Push(PacketPayload(packet), (packet[1] & 0x40) != 0);
+      recording.write(reinterpret_cast<const char*>(packet.data()), packet.size());
+    }
+  };
+  carrier.Pack(Table(0x41, 0x0100, "", TransponderBand(3, 11000, 192)));
+  carrier.Pack(Table(0x40, 0x013E, "", TransponderBand(2, 10700, 130)));
+  SectionBytes junk(4096, 0xA5);
+  junk[0] = 0x41, junk[1] = 0xBF, junk[2] = 0xFD, junk[5] = 0xC1, junk[7] = 0xFF;  // of 256 sections
+  for (const auto [firstId, ids, sections] : {std::array{0x1000, 2000, 1}, std::array{0x1000, 255, 18}}) {
+    for (int number = sections == 1 ? 0 : 1; number < sections; ++number, send()) {
+      for (int id = firstId; id < firstId + ids; ++id) {
+        junk[3] = static_cast<std::uint8_t>(id >> 8), junk[4] = static_cast<std::uint8_t>(id);
+        junk[6] = static_cast<std::uint8_t>(number);
+        const std::uint32_t crc = Mpeg2Crc32(std::span(junk).first(junk.size() - 4));
+        for (int i = 0; i < 4; ++i) junk[junk.size() - 4 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
+        carrier.Pack(junk);
+      }
+    }
+  }
+  recording.close();
+  EXPECT_EQ(others.Networks().size(), kMaxOtherNetworks);
+  EXPECT_LE(others.SectionBytes(), kMaxOtherSectionBytes);
+  EXPECT_GT(others.SectionBytes(), kMaxOtherSectionBytes - junk.size());
+  EXPECT_EQ(others.Networks().at(0x0100).list.Count(), 3);
+
+  const ScanOptions options{.input = folder / "hostile.ts", .folder = folder.path().string(), .maxFreqDiff = {},
+                            .allNetworks = true};
+  std::FILE* err = std::fopen((folder / "err.txt").c_str(), "w");
+  std::FILE* out = std::fopen("/dev/null", "w");
+  EXPECT_EQ(RunScan(options, out, err), 0);
+  std::fclose(out), std::fclose(err);
+  EXPECT_EQ(test::ReadFile(folder / "err.txt"),
+            "velqtp: NIT other: the stream names more than 256 networks; the sections of the others were ignored\n"
+            "velqtp: NIT other: the tables held reached 16 MB; later sections were ignored, so some tables may have "
+            "stayed incomplete\n");
+  EXPECT_EQ(ParseTransponderList(test::ReadFile(folder / "0192.ini")).entries.size(), 3u);
 }
 
 }  // namespace
