@@ -1,7 +1,9 @@
 """velqtp scan of the sample recordings: the expected list files byte for byte, and the progress bar."""
 
+import itertools
 import os
 import pty
+import struct
 import subprocess
 
 from velqtp_test_support import (EXPECTED, MAKE_SAMPLE_TS, SAMPLES, VELQTP, TestCase, channel_list, lines,
@@ -15,18 +17,24 @@ SAMPLE_LISTS = [
     ("astra-28.2E-packed.ts", "0282.ini", "Astra 2A/2B/2C/2D, Eurobird 1 (28\u00b0E) 28.2 \u00b0E"),
 ]
 
+# The sample's 188-byte packets as recorded with a time stamp before each (192) or parity after each (204).
+PACKET_SIZES = {188: lambda at, packet: packet, 192: lambda at, packet: struct.pack(">I", 1001 * at) + packet,
+                204: lambda at, packet: packet + packet[-16:]}
+
 
 class Scan(TestCase):
     def test_each_sample_gives_its_expected_list_file(self):
-        for sample, list_file, satellite_line in SAMPLE_LISTS:
-            with self.subTest(sample=sample):
-                folder = self.folder()
-                result = velqtp("scan", SAMPLES / sample, "--dir", folder)
+        for (sample, list_file, satellite_line), size in itertools.product(SAMPLE_LISTS, PACKET_SIZES):
+            with self.subTest(sample=sample, packet_size=size):
+                folder, packets = self.folder(), (SAMPLES / sample).read_bytes()
+                (folder / sample).write_bytes(b"".join(PACKET_SIZES[size](i, packets[i:i + 188])
+                                                       for i in range(0, len(packets), 188)))
+                result = velqtp("scan", folder / sample, "--dir", folder)
                 self.assertEqual(result.returncode, 0, result.stderr)
                 header, _, written = (folder / list_file).read_bytes().partition(b"\r\n")
                 self.assertRegex(header, rb"^;    \[Created by Velq Transponders Updater [\d-]{10} [\d:]{8}\]$")
                 self.assertEqual(written, (EXPECTED / list_file).read_bytes().partition(b"\r\n")[2])
-                self.assertEqual(os.listdir(folder), [list_file])  # no temporary file left
+                self.assertEqual(sorted(os.listdir(folder)), sorted([sample, list_file]))  # no temporary file left
                 count = len(list_file_entries(written))
                 self.assertEqual(lines(result.stdout), [satellite_line, *list_file_entries(written), "Search finished",
                                                         "Found %d TP(s) in total" % count,
