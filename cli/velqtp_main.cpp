@@ -12,6 +12,7 @@
 #include "cli/import_command.h"
 #include "cli/list_file_commands.h"
 #include "cli/listings.h"
+#include "cli/nit_other_networks.h"
 #include "cli/scan_command.h"
 #include "cli/serve_command.h"
 #include "plugin/version.h"
@@ -58,7 +59,9 @@ int main(int argc, char** argv) {
       "between them is skipped.\n"
       "--all-networks reads to the end of the input and also decodes the first complete\n"
       "NIT other (table 0x41) of each network: one list file per orbital position found,\n"
-      "tables of one position merged; an incomplete table writes nothing.");
+      "tables of one position merged; an incomplete table writes nothing. It holds at\n"
+      "most " + std::to_string(velq::kMaxOtherNetworks) + " networks and " +
+      std::to_string(velq::kMaxOtherSectionBytes >> 20) + " MB of their sections, and says so when a stream has more.");
   scanCommand->add_option("FILE", scan.input, "the capture (.ts), or - for standard input")->required();
   AddFolderOption(*scanCommand, scan.folder, "where the list file goes (default: the current folder)");
   scanCommand
@@ -114,7 +117,8 @@ int main(int argc, char** argv) {
       "duplicates removed; channels no satellite delivery descriptor can carry (16APSK,\n"
       "32APSK, values out of range) are skipped and counted. --all makes the list of\n"
       "every catalogue position that Debian's scan tables (" +
-      std::string(velq::kDebianScanTables) + ") cover.");
+      std::string(velq::kDebianScanTables) + ") cover, and names the update-all steps\n"
+      "left without a list: the plug-in's update-all from such a site stops at the first.");
   importCommand->add_option("FILE", import.files, "DVBv5 channel files")->check(CLI::ExistingFile);
   importCommand->add_flag("--all", import.all, "every catalogue position the installed scan tables cover");
   importCommand->add_option("--position", import.position, "the position of every FILE, e.g. 13.0E")

@@ -49,25 +49,30 @@ class Scan(TestCase):
         self.assertEqual(os.listdir(), ["0130.ini"])
 
     def test_all_networks_merges_the_tables_of_one_position(self):
-        # The actual's three transponders at 13.0E, an other network's two there (one of them the actual's too)
-        # and one at 19.2E: one list of four at 13.0E (not the other network's two), one of one at 19.2E.
-        folder = self.folder()
-        tables = [("13.0E", [], [(10719, "HORIZONTAL"), (11727, "VERTICAL"), (12111, "VERTICAL")]),
-                  ("13.0E", ["--nit-other", "--network-id", 2], [(11727, "VERTICAL"), (12500, "HORIZONTAL")]),
-                  ("19.2E", ["--nit-other", "--network-id", 3], [(11000, "HORIZONTAL")])]
-        stream = b""
-        for position, options, channels in tables:
-            (folder / "channels").write_bytes(channel_list(*[(mhz * 1000, pol, 27500000, "DVBS", "INNER_FEC = 3/4")
+        # The actual's 13.0E table (network_id 1) and other networks' tables: one list per position of whole tables,
+        # the actual's merged with the other one there (not replaced by it); network 4's second section never comes.
+        tables = [("13.0E", 1, [(10719, "H"), (11727, "V"), (12111, "V")]), ("13.0E", 2, [(11727, "V"), (12500, "H")]),
+                  ("19.2E", 3, [(11000, "H")]), ("19.2E", 5, [(11000, "H"), (11100, "V")]),
+                  ("30.0W", 4, [(12000, "H"), (12100, "V")])]
+        stream, folder = b"", self.folder()
+        for position, network, channels in tables:
+            (folder / "channels").write_bytes(channel_list(*[(mhz * 1000, {"H": "HORIZONTAL", "V": "VERTICAL"}[pol],
+                                                              27500000, "DVBS", "INNER_FEC = 3/4")
                                                              for mhz, pol in channels]))
-            run(MAKE_SAMPLE_TS, folder / "channels", folder / "table.ts", "--position", position, *options)
-            stream = (folder / "table.ts").read_bytes() + stream  # the actual's table last
+            run(MAKE_SAMPLE_TS, folder / "channels", folder / "table.ts", "--position", position, "--network-id",
+                network, *(["--nit-other"] if network > 1 else []), *(["--per-section", 1] if network == 4 else []))
+            table = (folder / "table.ts").read_bytes()
+            stream = (table[:4 * 188] if network == 4 else table) + stream  # the actual's last
         result = velqtp("scan", "-", "--all-networks", stdin=stream)
         self.assertEqual(result.returncode, 0, result.stderr)
-        self.assertIn('NIT other: network 2 (0x0002) "Velq sample network": 2 entries,', result.stdout.decode())
-        entry = "%d,%s,27500,34,DVB-S,QPSK"
-        self.assertEqual({name: list_file_entries(open(name, "rb").read()) for name in os.listdir()}, {
-            "0130.ini": [entry % (10719, "H"), entry % (11727, "V"), entry % (12111, "V"), entry % (12500, "H")],
-            "0192.ini": [entry % (11000, "H")]})
+        for line in ['network 2 (0x0002) "Velq sample network": 2 entries,', "4 (0x0004): incomplete, nothing written"]:
+            self.assertIn(line, result.stdout.decode())
+        entries = {name: list_file_entries(open(name, "rb").read()) for name in os.listdir()}
+        self.assertEqual(entries, {name: ["%d,%s,27500,34,DVB-S,QPSK" % entry for entry in sorted(set(
+            sum((channels for position, _, channels in tables if position == list_position), [])))]
+            for name, list_position in [("0130.ini", "13.0E"), ("0192.ini", "19.2E")]})
+        velqtp("scan", "-", stdin=stream, cwd=folder)  # the actual's list alone
+        self.assertEqual(list_file_entries((folder / "0130.ini").read_bytes()), entries["0130.ini"][:3])
 
     def test_progress_bar_only_on_a_terminal(self):
         large = self.folder() / "large.ts"
