@@ -117,8 +117,9 @@ int main(int argc, char** argv) {
       "duplicates removed; channels no satellite delivery descriptor can carry (16APSK,\n"
       "32APSK, values out of range) are skipped and counted. --all makes the list of\n"
       "every catalogue position that Debian's scan tables (" +
-      std::string(velq::kDebianScanTables) + ") cover, and names the update-all steps\n"
-      "left without a list: the plug-in's update-all from such a site stops at the first.");
+      std::string(velq::kDebianScanTables) + ") cover,\n"
+      "and names the update-all steps left without a list: the plug-in's update-all\n"
+      "from a site of these lists stops at the first of them.");
   importCommand->add_option("FILE", import.files, "DVBv5 channel files")->check(CLI::ExistingFile);
   importCommand->add_flag("--all", import.all, "every catalogue position the installed scan tables cover");
   importCommand->add_option("--position", import.position, "the position of every FILE, e.g. 13.0E")
