@@ -41,13 +41,6 @@ class Scan(TestCase):
                                                         "Wrote %s/%s" % (folder, list_file),
                                                         "%s: new, %d entries" % (list_file, count)])
 
-    def test_into_the_current_folder_over_an_old_list(self):
-        with open("0130.ini", "wb") as old:
-            old.write(b"an old list")
-        result = velqtp("scan", SAMPLES / "hotbird-13.0E.ts")
-        self.assertEqual(lines(result.stdout)[-2:], ["Wrote 0130.ini", "0130.ini: 93 added, 0 removed, 0 changed"])
-        self.assertEqual(os.listdir(), ["0130.ini"])
-
     def test_all_networks_merges_the_tables_of_one_position(self):
         # The actual's 13.0E table (network_id 1) and other networks' tables: one list per position of whole tables,
         # the actual's merged with the other one there (not replaced by it); network 4's second section never comes.
@@ -71,8 +64,11 @@ class Scan(TestCase):
         self.assertEqual(entries, {name: ["%d,%s,27500,34,DVB-S,QPSK" % entry for entry in sorted(set(
             sum((channels for position, _, channels in tables if position == list_position), [])))]
             for name, list_position in [("0130.ini", "13.0E"), ("0192.ini", "19.2E")]})
-        velqtp("scan", "-", stdin=stream, cwd=folder)  # the actual's list alone
-        self.assertEqual(list_file_entries((folder / "0130.ini").read_bytes()), entries["0130.ini"][:3])
+        # The actual's list alone, into the current folder over the merged one.
+        result = velqtp("scan", "-", stdin=stream)
+        self.assertEqual(lines(result.stdout)[-2:], ["Wrote 0130.ini", "0130.ini: 0 added, 1 removed, 0 changed"])
+        self.assertEqual(list_file_entries(open("0130.ini", "rb").read()), entries["0130.ini"][:3])
+        self.assertEqual(sorted(os.listdir()), ["0130.ini", "0192.ini"])  # no temporary file left
 
     def test_progress_bar_only_on_a_terminal(self):
         large = self.folder() / "large.ts"
