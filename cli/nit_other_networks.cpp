@@ -25,6 +25,17 @@ void NitOtherNetworks::Push(std::span<const std::uint8_t> payload, bool unitStar
 
 void NitOtherNetworks::Discontinuity() { splitter_.Discontinuity(); }
 
+std::vector<std::string> NitOtherNetworks::BoundNotes() const {
+  std::vector<std::string> notes;
+  if (networkBoundHit_)
+    notes.push_back("NIT other: the stream names more than " + std::to_string(kMaxOtherNetworks) +
+                    " networks; the sections of the others were ignored");
+  if (byteBoundHit_)
+    notes.push_back("NIT other: the tables held reached " + std::to_string(kMaxOtherSectionBytes >> 20) +
+                    " MB; later sections were ignored, so some tables may have stayed incomplete");
+  return notes;
+}
+
 void NitOtherNetworks::OnSection(std::span<const std::uint8_t> section) {
   if (section.size() < kSmallestLongSection || section[0] != kNitOtherTableId) return;
   const auto networkId = static_cast<std::uint16_t>(section[3] << 8 | section[4]);

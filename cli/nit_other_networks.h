@@ -10,6 +10,7 @@
 #include <map>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "search/nit_parser.h"
 #include "search/nit_table_collector.h"
@@ -52,9 +53,9 @@ class NitOtherNetworks {
   const std::map<std::uint16_t, OtherNetwork>& Networks() const { return networks_; }
   // The bytes of the sections held, within kMaxOtherSectionBytes.
   std::size_t SectionBytes() const { return sectionBytes_; }
-  // Whether sections were ignored for want of room under each bound.
-  bool NetworkBoundHit() const { return networkBoundHit_; }
-  bool ByteBoundHit() const { return byteBoundHit_; }
+  // What was ignored for want of room under the bounds, a line for each
+  // bound hit; none when all fitted.
+  std::vector<std::string> BoundNotes() const;
 
  private:
   void OnSection(std::span<const std::uint8_t> section);

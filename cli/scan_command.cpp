@@ -126,12 +126,7 @@ int RunScan(const ScanOptions& options, std::FILE* out, std::FILE* err) {
       [&input](std::uint8_t* buffer, std::size_t capacity) { return input.Read(buffer, capacity); },
       [&bar](std::uint64_t done) { bar.Update(done); }, options.allNetworks ? &others : nullptr);
   bar.Finish();
-  if (others.NetworkBoundHit())
-    std::fprintf(err, "velqtp: NIT other: the stream names more than %zu networks; the sections of the others "
-                 "were ignored\n", kMaxOtherNetworks);
-  if (others.ByteBoundHit())
-    std::fprintf(err, "velqtp: NIT other: the tables held reached %zu MB; later sections were ignored, so some "
-                 "tables may have stayed incomplete\n", kMaxOtherSectionBytes >> 20);
+  for (const std::string& note : others.BoundNotes()) std::fprintf(err, "velqtp: %s\n", note.c_str());
 
   if (!scan.tableParsed) {
     std::fprintf(err, "velqtp: %s\n", NoTableText(input, scan).c_str());

@@ -4,17 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "cli/nit_other_networks.h"
-#include "cli/scan_command.h"
-#include "lists/transponder_list_reader.h"
-#include "tests/support/test_files.h"
 #include "tools/nit_builder/crc32.h"
 #include "tools/nit_builder/nit_layouts.h"
 
@@ -49,26 +43,17 @@ TEST(ScanForNit, FindsTheTableOfEveryLayoutAndReadsNoFurther) {
   }
 }
 
-// A hostile stream: a whole other table and the actual's, then 4 KB sections
-// of tables that never complete, of 2000 network_ids and then 17 sections
-// each of those kept. What is held stays within the bounds, the whole table
-// is still decoded, and the scan says what it left out.
+// A hostile stream: a whole other table, then 4 KB sections of tables that
+// never complete, of 2000 network_ids and then 17 sections each of those
+// kept. What is held stays within the bounds, the whole table is still
+// decoded, and the scan says what it left out.
 TEST(ScanAllNetworks, KeepsWithinItsBoundsAndSaysSo) {
-  const test::TempFolder folder;
-  std::ofstream recording(folder / "hostile.ts", std::ios::binary);
   NitOtherNetworks others;
   SectionCarrier carrier;
-  const auto send = [&] {
-    for (const TsPacket& packet : carrier.Take()) {
-      others.Push(PacketPayload(packet), (packet[1] & 0x40) != 0);
-      recording.write(reinterpret_cast<const char*>(packet.data()), packet.size());
-    }
-  };
   carrier.Pack(BuildNitSections({.TableId = 0x41, .NetworkId = 256, .Transponders = TransponderBand(3, 11000, 192)}));
-  carrier.Pack(BuildNitSections({.Transponders = TransponderBand(2, 10700, 130)}));
   SectionBytes junk(4096, 0xA5);
   junk[0] = 0x41, junk[1] = 0xBF, junk[2] = 0xFD, junk[5] = 0xC1, junk[7] = 0xFF;  // of 256 sections
-  for (int number = 0; number < 18; ++number, send()) {
+  for (int number = 0; number < 18; ++number) {
     for (int id = 0x1000; id < 0x1000 + (number == 0 ? 2000 : 255); ++id) {
       junk[3] = static_cast<std::uint8_t>(id >> 8), junk[4] = static_cast<std::uint8_t>(id);
       junk[6] = static_cast<std::uint8_t>(number);
@@ -76,24 +61,17 @@ TEST(ScanAllNetworks, KeepsWithinItsBoundsAndSaysSo) {
       for (int i = 0; i < 4; ++i) junk[junk.size() - 4 + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
       carrier.Pack(junk);
     }
+    for (const TsPacket& packet : carrier.Take()) others.Push(PacketPayload(packet), (packet[1] & 0x40) != 0);
   }
-  recording.close();
   EXPECT_EQ(others.Networks().size(), kMaxOtherNetworks);
   EXPECT_LE(others.SectionBytes(), kMaxOtherSectionBytes);
   EXPECT_GT(others.SectionBytes(), kMaxOtherSectionBytes - junk.size());
   EXPECT_EQ(others.Networks().at(256).list.Count(), 3);
-
-  const ScanOptions options{.input = folder / "hostile.ts", .folder = folder.path().string(), .maxFreqDiff = {},
-                            .allNetworks = true};
-  std::FILE* err = std::fopen((folder / "err.txt").c_str(), "w");
-  std::FILE* out = std::fopen("/dev/null", "w");
-  EXPECT_EQ(RunScan(options, out, err), 0);
-  std::fclose(out), std::fclose(err);
-  EXPECT_EQ(test::ReadFile(folder / "err.txt"),
-            "velqtp: NIT other: the stream names more than 256 networks; the sections of the others were ignored\n"
-            "velqtp: NIT other: the tables held reached 16 MB; later sections were ignored, so some tables may have "
-            "stayed incomplete\n");
-  EXPECT_EQ(ParseTransponderList(test::ReadFile(folder / "0192.ini")).entries.size(), 3u);
+  EXPECT_EQ(others.BoundNotes(),
+            (std::vector<std::string>{"NIT other: the stream names more than 256 networks; the sections of the "
+                                      "others were ignored",
+                                      "NIT other: the tables held reached 16 MB; later sections were ignored, so "
+                                      "some tables may have stayed incomplete"}));
 }
 
 }  // namespace
