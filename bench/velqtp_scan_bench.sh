@@ -5,14 +5,12 @@
 # with stuffing sections as many transponders send it, so that velqtp has to
 # go through nearly all of it.
 #
-# Usage: bench/velqtp_scan_bench.sh [BUILD_DIR] [MB]   (default build/native, 500)
-# Uses hyperfine when it is installed (apt-get install hyperfine), else a
-# best-of-N loop with date.
+# Usage: bench/velqtp_scan_bench.sh [BUILD_DIR] [MB] [RUNS]   (default build/native, 500, 20)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/native}
 megabytes=${2:-500}
-runs=20
+runs=${3:-20}
 
 cmake --build "$build" --target velqtp make_sample_ts >/dev/null
 velqtp=$build/cli/velqtp
@@ -38,36 +36,48 @@ echo "stream: $((size / 1000000)) MB, the NIT in its last $(( ($(stat -c %s "$st
 cat "$stream" >/dev/null
 "$velqtp" scan "$stream" --dry-run >/dev/null
 
-# velqtp --version is the cost of starting velqtp at all (libcurl and its
-# libraries load with it), the part of a scan that no file size changes.
-if command -v hyperfine >/dev/null; then
-  json=$work/times.json
-  hyperfine -N --style basic --warmup 3 --runs "$runs" --output null --export-json "$json" \
-    -n cat "cat $stream" -n "velqtp scan" "$velqtp scan $stream --dry-run" -n "velqtp --version" "$velqtp --version"
-  read -r cat_s scan_s start_s < <(python3 -c 'import json, sys
-r = json.load(open(sys.argv[1]))["results"]
-print(r[0]["mean"], r[1]["mean"], r[2]["mean"])' "$json")
-else
-  best() {  # best wall time in seconds of `runs` runs of the command, output discarded
-    local best_ns=
-    for _ in $(seq "$runs"); do
-      local start=$(date +%s%N)
-      "$@" >/dev/null
-      local ns=$(( $(date +%s%N) - start ))
-      if [ -z "$best_ns" ] || [ "$ns" -lt "$best_ns" ]; then best_ns=$ns; fi
-    done
-    awk -v ns="$best_ns" 'BEGIN { printf "%.4f", ns / 1e9 }'
-  }
-  cat_s=$(best cat "$stream")
-  scan_s=$(best "$velqtp" scan "$stream" --dry-run)
-  start_s=$(best "$velqtp" --version)
-fi
+# Paired runs: cat and velqtp in turn (which goes first alternates), so that
+# a machine that gets busier or quieter during the run shifts both; the
+# ratio is the median of the pairs' ratios. Wall time, and CPU time (user +
+# system, from the kernel's account of each finished process), which other
+# programs on a busy machine disturb less. velqtp --version is the cost of
+# starting velqtp at all, the part of a scan that no file size changes.
+python3 - "$runs" "$size" "$stream" "$velqtp" <<'PY'
+import os, statistics, subprocess, sys, time
 
-echo
-awk -v c="$cat_s" -v s="$scan_s" -v v="$start_s" -v bytes="$size" 'BEGIN {
-  printf "cat FILE > /dev/null     : %7.1f ms  %6.0f MB/s\n", c * 1000, bytes / c / 1e6
-  printf "velqtp scan FILE         : %7.1f ms  %6.0f MB/s\n", s * 1000, bytes / s / 1e6
-  printf "velqtp start-up          : %7.1f ms\n", v * 1000
-  printf "ratio velqtp scan / cat  : %7.2f\n", s / c
-  printf "  without the start-up   : %7.2f\n", (s - v) / c
-}'
+runs, size, stream, velqtp = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3], sys.argv[4]
+commands = {"cat": ["cat", stream], "scan": [velqtp, "scan", stream, "--dry-run"], "start": [velqtp, "--version"]}
+
+def run(argv):
+    """Wall and CPU seconds of one run, its output thrown away."""
+    start = time.perf_counter()
+    with open(os.devnull, "wb") as null:
+        child = subprocess.Popen(argv, stdout=null)
+        _, status, usage = os.wait4(child.pid, 0)
+    wall = time.perf_counter() - start
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit(f"{' '.join(argv)} failed")
+    return wall, usage.ru_utime + usage.ru_stime
+
+times = {name: [] for name in commands}
+for i in range(3 + runs):  # three warm-up rounds first
+    order = ["cat", "scan", "start"] if i % 2 == 0 else ["start", "scan", "cat"]
+    results = {name: run(commands[name]) for name in order}
+    if i >= 3:
+        for name in commands:
+            times[name].append(results[name])
+
+def median(name, k):
+    return statistics.median(t[k] for t in times[name])
+
+def pair_ratio(k, minus_start=False):
+    return statistics.median(
+        (s[k] - (v[k] if minus_start else 0)) / c[k] for c, s, v in zip(times["cat"], times["scan"], times["start"]))
+
+print(f"{runs} paired runs, medians        wall        cpu")
+for label, name in (("cat FILE > /dev/null", "cat"), ("velqtp scan FILE", "scan"), ("velqtp start-up", "start")):
+    print(f"{label:27}: {median(name, 0) * 1000:7.1f} ms {median(name, 1) * 1000:7.1f} ms")
+print(f"{'velqtp scan speed':27}: {size / median('scan', 0) / 1e6:7.0f} MB/s")
+print(f"{'ratio velqtp scan / cat':27}: {pair_ratio(0):7.2f}    {pair_ratio(1):7.2f}")
+print(f"{'  without the start-up':27}: {pair_ratio(0, True):7.2f}    {pair_ratio(1, True):7.2f}")
+PY

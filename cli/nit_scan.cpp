@@ -1,7 +1,7 @@
 #include "cli/nit_scan.h"
 
 #include <cstring>
-#include <vector>
+#include <memory>
 
 #include "cli/check_list_sink.h"
 #include "cli/nit_other_networks.h"
@@ -44,18 +44,20 @@ NitScanResult ScanForNit(const BlockReader& read, const ScanProgress& onProgress
     return others != nullptr || !capture.SearchDone();
   });
 
-  std::vector<std::uint8_t> buffer(kTsFramerMaxTail + kScanBlockSize);
+  // Not zeroed: every byte framed has been read into it first.
+  const std::size_t capacity = kTsFramerMaxTail + kScanBlockSize;
+  const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
   std::size_t have = 0;
   bool atEnd = false;
   while (!atEnd && !framer.stopped()) {
-    const std::size_t got = read(buffer.data() + have, buffer.size() - have);
+    const std::size_t got = read(buffer.get() + have, capacity - have);
     atEnd = got == 0;
     have += got;
     result.bytesRead += got;
     if (onProgress && got != 0) onProgress(result.bytesRead);
 
-    const std::size_t done = framer.Frame(buffer.data(), have, atEnd);
-    std::memmove(buffer.data(), buffer.data() + done, have - done);
+    const std::size_t done = framer.Frame(buffer.get(), have, atEnd);
+    std::memmove(buffer.get(), buffer.get() + done, have - done);
     have -= done;
   }
 

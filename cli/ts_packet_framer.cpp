@@ -31,19 +31,16 @@ std::size_t TsPacketFramer::Frame(const std::uint8_t* data, std::size_t size, bo
       if (hunt == Hunt::NeedMore) return pos;
       if (hunt == Hunt::NothingFound) return size;
     }
-    // A packet counts once the next one's sync byte follows it: a packet cut
-    // short by a gap in the recording is dropped, not framed across the gap.
-    while (pos < size && data[pos] == kTsSyncByte) {
-      const std::size_t next = pos + stride_;
-      if (next >= size) {
-        if (!atEnd) return pos;
-        if (size - pos >= kTsPacketSize) HandlePacket(data + pos);
-        return size;
-      }
-      if (data[next] != kTsSyncByte) break;
-      HandlePacket(data + pos);
-      pos = next;
-      if (stopped_) return pos;
+    pos = FrameAligned(data, size, pos);
+    if (stopped_) return pos;
+    // The aligned run ended: at the end of the data, or where a sync byte
+    // is missing. A packet counts once the next one's sync byte follows it:
+    // a packet cut short by a gap in the recording is dropped, not framed
+    // across the gap.
+    if (pos < size && data[pos] == kTsSyncByte && pos + stride_ >= size) {
+      if (!atEnd) return pos;
+      if (size - pos >= kTsPacketSize) HandlePacket(data + pos);
+      return size;
     }
     if (pos >= size) return size;
     stride_ = 0;
@@ -51,6 +48,28 @@ std::size_t TsPacketFramer::Frame(const std::uint8_t* data, std::size_t size, bo
     ++pos;
   }
   return pos;
+}
+
+// The loop nearly every byte of a recording goes through: per packet the
+// next sync byte and the PID's low byte are looked at, and the handler is
+// called for the PID's packets only. Returns where the run of lined-up
+// packets ended.
+std::size_t TsPacketFramer::FrameAligned(const std::uint8_t* data, std::size_t size, std::size_t pos) {
+  const std::size_t stride = stride_;
+  if (pos >= size || size - pos <= stride || data[pos] != kTsSyncByte) return pos;
+  const std::uint8_t pidHigh = static_cast<std::uint8_t>(pid_ >> 8), pidLow = static_cast<std::uint8_t>(pid_);
+  const std::uint8_t* const first = data + pos;
+  const std::uint8_t* const lastWithNext = data + size - stride - 1;
+  const std::uint8_t* packet = first;
+  for (; packet <= lastWithNext && packet[stride] == kTsSyncByte; packet += stride) {
+    if (packet[2] == pidLow && (packet[1] & 0x1F) == pidHigh && !onPacket_(packet)) {
+      stopped_ = true;
+      packet += stride;
+      break;
+    }
+  }
+  packets_ += static_cast<std::size_t>(packet - first) / stride;
+  return static_cast<std::size_t>(packet - data);
 }
 
 TsPacketFramer::Hunt TsPacketFramer::HuntForLock(const std::uint8_t* data, std::size_t size,

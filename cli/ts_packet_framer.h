@@ -45,6 +45,7 @@ class TsPacketFramer {
   Hunt HuntForLock(const std::uint8_t* data, std::size_t size, bool atEnd, std::size_t& pos);
   bool StrideFits(const std::uint8_t* data, std::size_t size, bool atEnd, std::size_t at,
                   std::size_t stride, bool& needMore) const;
+  std::size_t FrameAligned(const std::uint8_t* data, std::size_t size, std::size_t pos);
   void HandlePacket(const std::uint8_t* packet);
 
   const std::uint16_t pid_;

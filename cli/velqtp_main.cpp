@@ -15,6 +15,7 @@
 #include "cli/nit_other_networks.h"
 #include "cli/scan_command.h"
 #include "cli/serve_command.h"
+#include "cli/serve_program.h"
 #include "plugin/version.h"
 #include "webupdate/download_site.h"
 
@@ -181,7 +182,11 @@ int main(int argc, char** argv) {
     if (*importCommand) return velq::RunImport(import, stdout, stderr);
     if (*exportCommand) return velq::RunExport(exportList, stdout, stderr);
     if (*diffCommand) return velq::RunDiff(diffOld, diffNew, stdout, stderr);
+#ifdef VELQTP_SERVE_BUILT_IN
     if (*serveCommand) return velq::RunServe(serve, stdout, stderr);
+#else
+    if (*serveCommand) return velq::StartServeProgram(argv, stderr);
+#endif
     if (*positionsCommand) velq::PrintPositionNames(stdout);
     if (*catalogueCommand) updateAllOrder ? velq::PrintUpdateAllOrder(stdout) : velq::PrintCatalogue(stdout);
     return velq::kExitOk;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "search/entry_order.h"
 
@@ -32,16 +33,23 @@ void VectorCheckList::SetChecked(int index, bool checked) {
 void VectorCheckList::Delete(int index) {
   CheckIndex(index, entries_.size());
   entries_.erase(entries_.begin() + index);
+  keys_.erase(keys_.begin() + index);
 }
 
+// Byte order of the keys is the entry order (CompareEntries).
 int VectorCheckList::Add(const std::string& text, bool checked) {
-  auto at = std::upper_bound(entries_.begin(), entries_.end(), text,
-                             [](const std::string& t, const Entry& e) { return EntryLess(t, e.text); });
-  at = entries_.insert(at, Entry{text, checked});
-  return static_cast<int>(at - entries_.begin());
+  std::string key = EntrySortKey(text);
+  const auto at = std::upper_bound(keys_.begin(), keys_.end(), key);
+  const auto index = at - keys_.begin();
+  keys_.insert(at, std::move(key));
+  entries_.insert(entries_.begin() + index, Entry{text, checked});
+  return static_cast<int>(index);
 }
 
-void VectorCheckList::DeleteAll() { entries_.clear(); }
+void VectorCheckList::DeleteAll() {
+  entries_.clear();
+  keys_.clear();
+}
 
 std::vector<std::string> VectorCheckList::CheckedTexts() const {
   std::vector<std::string> texts;

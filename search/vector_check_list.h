@@ -30,6 +30,9 @@ class VectorCheckList : public CheckList {
 
  private:
   std::vector<Entry> entries_;
+  // EntrySortKey of each entry, built once: a list is sorted as it grows,
+  // and building keys for every comparison cost most of a scan's own work.
+  std::vector<std::string> keys_;
 };
 
 }  // namespace velq

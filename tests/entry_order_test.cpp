@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "search/vector_check_list.h"
 
 namespace velq {
 namespace {
@@ -59,6 +62,26 @@ TEST(EntryOrderTest, EveryByteFallsInItsClass) {
       EXPECT_EQ(CompareEntries(std::string(1, char(a)), std::string(1, char(b))) < 0, before) << a << " " << b;
     }
   }
+}
+
+// The list view's stand-in sorts as it grows, after deletes too: it keeps a
+// sort key per entry, which must follow every change.
+TEST(EntryOrderTest, CheckListStaysInOrderThroughAddsAndDeletes) {
+  VectorCheckList list;
+  const auto texts = [&list] {
+    std::vector<std::string> out;
+    for (const auto& entry : list.entries()) out.push_back(entry.text);
+    return out;
+  };
+  for (const char* text : {"11727,V", "10714,H", "11727,H", "A", "a"}) list.Add(text, true);
+  EXPECT_EQ(texts(), (std::vector<std::string>{"10714,H", "11727,H", "11727,V", "a", "A"}));
+  list.Delete(1);
+  EXPECT_EQ(list.Add("11727,left", false), 1);
+  EXPECT_EQ(list.Add("11000,V", true), 1);
+  EXPECT_EQ(texts(), (std::vector<std::string>{"10714,H", "11000,V", "11727,left", "11727,V", "a", "A"}));
+  list.DeleteAll();
+  EXPECT_EQ(list.Add("b", true), 0);
+  EXPECT_EQ(list.Add("a", true), 0);
 }
 
 }  // namespace

@@ -65,10 +65,11 @@ TEST(TsPacketFramer, FindsThePacketsOfThePidWhateverTheBlockSize) {
       {"204 behind garbage", Concat({Garbage(5), Stream(12, 204)}), kTagsOf12, 204},
       {"garbage between packets", Concat({Stream(6, 188), Garbage(1001), Stream(6, 188, 6)}), kTagsOf12, 188},
       {"a cut packet dropped", Concat({cut, Stream(6, 188, 7)}), {0, 3, 7, 10}, 188},
-      // 0x4010: the start flag beside the PID does not count.
+      // 0x4010: the start flag beside the PID does not count; 0x0110 and
+      // 0x1010 share its low byte only.
       {"other PIDs",
        Concat({Packet(0x0010, 1), Packet(0x0011, 2), Packet(0x1FFF, 3), Packet(0x0010, 4, 0x20), Packet(0x4010, 5),
-               Packet(0x0010, 6)}),
+               Packet(0x0110, 7), Packet(0x1010, 8), Packet(0x0010, 6)}),
        {1, 4, 5, 6}, 188},
       {"one packet", Stream(1, 188), {0}, 188},
       {"two packets of 204 bytes", Stream(2, 204), {0}, 204},
