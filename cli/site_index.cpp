@@ -22,7 +22,8 @@ constexpr std::string_view kHead = R"(<!DOCTYPE html>
 <meta name="viewport" content="width=device-width, initial-scale=1">
 <title>Transponder lists</title>
 <style>
-body { font: 16px/1.4 system-ui, sans-serif; margin: 0 auto; padding: 0.5em 1em 2em; max-width: 64em; color: #1b1b1b; background: #fff; }
+body { font: 16px/1.4 system-ui, sans-serif; margin: 0 auto; padding: 0.5em 1em 2em; max-width: 64em;
+       color: #1b1b1b; background: #fff; }
 h1 { font-size: 1.5em; margin: 0.5em 0 0.2em; }
 table { border-collapse: collapse; width: 100%; }
 th, td { text-align: left; padding: 0.35em 0.6em; border-bottom: 1px solid #ddd; vertical-align: top; }

@@ -134,7 +134,8 @@ int main(int argc, char** argv) {
   diffCommand->add_option("NEW", diffNew, "the list after")->required()->check(CLI::ExistingFile);
 
   velq::ServeOptions serve;
-  CLI::App* serveCommand = app.add_subcommand("serve", "be the download site: /dl.php?pos=13.0E and a page at /, from a folder");
+  CLI::App* serveCommand =
+      app.add_subcommand("serve", "be the download site: /dl.php?pos=13.0E and a page at /, from a folder");
   serveCommand->footer(
       "GET /dl.php?pos=13.0E answers DIR/0130.ini (200), a pos not of that form 400, a\n"
       "position without a file 404; nothing outside DIR is ever read. / and\n"

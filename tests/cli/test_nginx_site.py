@@ -54,7 +54,8 @@ class CachingProxy(TestCase):
         lists = site_folder(self.folder())
         proxy = NginxCacheProxy(self.velqtp_serve(lists)[1], self.folder()).start()
         self.addCleanup(proxy.stop)
-        versions = [SITE_LISTS["0235.ini"]] + [SITE_LISTS["0235.ini"].replace(b"=10705,", b"=1070%d," % n) for n in (6, 7)]
+        first = SITE_LISTS["0235.ini"]
+        versions = [first] + [first.replace(b"=10705,", b"=1070%d," % n) for n in (6, 7)]
         for _ in range(3):
             self.assertEqual(http_get(proxy.url, BIG)[:2], (200, versions[0]))
         for version in versions[1:]:  # replaced as velqtp writes, same size, within the same second

@@ -121,7 +121,8 @@ class Serve(TestCase):
         result = velqtp("serve", lists, "--static", out)
         self.assertEqual(lines(result.stdout), ["Wrote 7 lists to %s/pos/ (removed 1 stale) and the page %s/index.html"
                                                 % (out, out)])
-        self.assertEqual(sorted(os.listdir(pos)), ["0.8W", "13.0E", "180.0E", "180.0W", "19.2E", "23.5E", "7.0W", "README"])
+        self.assertEqual(sorted(os.listdir(pos)),
+                         ["0.8W", "13.0E", "180.0E", "180.0W", "19.2E", "23.5E", "7.0W", "README"])
         self.assertEqual((pos / "0.8W").read_bytes(), SITE_LISTS["3592.ini"])
         self.assertEqual((pos / "0.8W").stat().st_mtime_ns, (lists / "3592.ini").stat().st_mtime_ns)
         stats = lambda: [(f, f.stat().st_ino, f.stat().st_mtime_ns) for f in sorted(out.rglob("*"))]  # noqa: E731
