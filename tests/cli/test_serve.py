@@ -3,7 +3,7 @@
 import os
 import signal
 
-from velqtp_test_support import EXPECTED, TestCase, http_get, http_request, lines, velqtp
+from velqtp_test_support import EXPECTED, TestCase, http_get, lines, velqtp
 
 # The lists a test site holds, by file name (three search results and a small one for 0.8W).
 SITE_LISTS = {name: (EXPECTED / name).read_bytes() for name in ["0130.ini", "0192.ini", "3530.ini"]}
@@ -78,14 +78,14 @@ def site_folder(folder):
 
 def check_answers(test, url, nginx=False):
     """Asks `url` for every row of ANSWERS; the bodies of the page's rows."""
-    _, _, list_headers = http_request(url, BIG)
+    _, _, list_headers = http_get(url, BIG)
     fill = {"etag": list_headers["ETag"], "date": list_headers["Last-Modified"],
-            "page": http_request(url, "/")[2]["ETag"]}
+            "page": http_get(url, "/")[2]["ETag"]}
     pages = set()
     for row, (target, status, name, *headers) in enumerate(ANSWERS):
         with test.subTest(row=row, target=target[:60]):
             sent = {key: value.format(**fill) for key, value in (headers[0] if headers else {}).items()}
-            got_status, body, got = http_request(url, target, sent)
+            got_status, body, got = http_get(url, target, sent)
             test.assertEqual(got_status, NGINX_STATUS.get(row, status) if nginx else status)
             test.assertEqual(got.get("Cache-Control"), "no-cache")
             if name and got_status == 304:

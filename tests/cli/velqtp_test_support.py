@@ -47,13 +47,7 @@ def list_file_entries(data):
 
 
 def http_get(url, target, headers=None):
-    """GET of `target` as given: (status, body, Content-Length), status 0 when the connection failed."""
-    status, body, answer_headers = http_request(url, target, headers)
-    return status, body, answer_headers.get("Content-Length")
-
-
-def http_request(url, target, headers=None):
-    """GET of `target` as given with `headers`: (status, body, the answer's headers); (0, b"", {}) when the
+    """GET of `target` as given, with `headers`: (status, body, the answer's headers), status 0 when the
     connection failed."""
     connection = http.client.HTTPConnection(url.split("//")[1], timeout=20)
     try:
