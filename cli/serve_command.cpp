@@ -6,10 +6,12 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <exception>
 #include <filesystem>
 
 #include "cli/exit_codes.h"
+#include "cli/http_date.h"
 #include "cli/site_answer.h"
 #include "cli/static_site.h"
 #include "cli/stop_signals.h"
@@ -106,6 +108,7 @@ int Serve(const ServeOptions& options, std::FILE* out, std::FILE* err) {
     // Every answer, the lists' and the page's, a 404 too, may be kept by a
     // cache only to be checked with the site before each use.
     response.set_header("Cache-Control", "no-cache");
+    response.set_header("Date", FormatHttpDate(std::time(nullptr)));
     LogRequest(err, request, response);
   });
 
