@@ -124,8 +124,8 @@ int Serve(const ServeOptions& options, std::FILE* out, std::FILE* err) {
     return kExitFailure;
   }
   const std::string host = options.listen.find(':') != std::string::npos ? '[' + options.listen + ']' : options.listen;
-  std::fprintf(out, "Serving %s at http://%s:%d/dl.php?pos=13.0E ... (Ctrl-C ends)\n", folder.c_str(), host.c_str(),
-               port);
+  std::fprintf(out, "Serving %s at http://%s:%d/dl.php?pos=13.0E ..., the page at http://%s:%d/ (Ctrl-C ends)\n",
+               folder.c_str(), host.c_str(), port, host.c_str(), port);
   std::fflush(out);
 
   std::atomic<bool> stopped{false};
