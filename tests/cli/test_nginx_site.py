@@ -3,14 +3,13 @@ velqtp serve --static writes. Skipped where nginx is not installed."""
 
 import os
 import pathlib
-import socket
 import subprocess
 import time
 import unittest
 
 from test_serve import BIG, SITE_LISTS, check_answers, site_folder
 from velqtp_test_support import REPO, TestCase, http_get, velqtp
-from nginx_cache_proxy import NGINX, NginxCacheProxy  # noqa: I100  tests/support, on the path from here
+from nginx_cache_proxy import NGINX, NginxCacheProxy, free_port  # noqa: I100  tests/support, on the path from here
 
 
 @unittest.skipIf(NGINX is None, "nginx is not installed")
@@ -18,9 +17,7 @@ class NginxSite(TestCase):
     def start_nginx(self, root):
         """nginx in the foreground with the site on a free port, all its files in a folder of the test."""
         work = self.folder()
-        with socket.socket() as s:
-            s.bind(("127.0.0.1", 0))
-            port = s.getsockname()[1]
+        port = free_port()
         site = (REPO / "docs/nginx-velq-tp-site.conf").read_text()
         (work / "site.conf").write_text(site.replace("listen 80;", "listen 127.0.0.1:%d;" % port)
                                         .replace("root /var/www/velq-tp;", "root %s;" % root))
