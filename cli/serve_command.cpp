@@ -6,10 +6,12 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <exception>
 #include <filesystem>
 
 #include "cli/exit_codes.h"
+#include "cli/http_date.h"
 #include "cli/site_answer.h"
 #include "cli/static_site.h"
 #include "cli/stop_signals.h"
@@ -47,6 +49,32 @@ void LogRequest(std::FILE* err, const httplib::Request& request, const httplib::
   std::fflush(err);
 }
 
+RequestConditions ConditionsOf(const httplib::Request& request) {
+  RequestConditions conditions;
+  // A list of tags may come split over several fields; they count as one.
+  for (std::size_t i = 0; i < request.get_header_value_count("If-None-Match"); ++i) {
+    conditions.ifNoneMatch = (conditions.ifNoneMatch ? *conditions.ifNoneMatch + ", " : std::string()) +
+                             request.get_header_value("If-None-Match", i);
+  }
+  if (request.get_header_value_count("If-Modified-Since") == 1) {
+    conditions.ifModifiedSince = request.get_header_value("If-Modified-Since");
+  }
+  return conditions;
+}
+
+void Send(SiteAnswer answer, const char* contentType, httplib::Response& response) {
+  response.status = answer.status;
+  if (!answer.etag.empty()) response.set_header("ETag", answer.etag);
+  if (!answer.lastModified.empty()) response.set_header("Last-Modified", answer.lastModified);
+  if (answer.status == 304) {
+    // No body, and the length the body would have had: never a Content-Length
+    // of 0 that a cache could take for the list's.
+    response.set_header("Content-Length", std::to_string(answer.fullLength));
+    return;
+  }
+  response.set_content(std::move(answer.body), answer.status == 200 ? contentType : "text/plain; charset=utf-8");
+}
+
 int Serve(const ServeOptions& options, std::FILE* out, std::FILE* err) {
   const std::string folder = std::filesystem::absolute(options.folder).lexically_normal().string();
   StopSignals stopSignals;  // before the server's threads, so that none of them takes Ctrl-C
@@ -61,13 +89,13 @@ int Serve(const ServeOptions& options, std::FILE* out, std::FILE* err) {
   server.set_write_timeout(kReadSeconds);
   server.set_payload_max_length(kMaxBodyBytes);  // a GET has no body; nobody fills our memory with one
   server.set_tcp_nodelay(true);
-  server.Get("/dl.php", [&folder](const httplib::Request& request, httplib::Response& response) {
-    SiteAnswer answer = AnswerDownloadRequest(request.target, folder);
-    response.status = answer.status;
+  server.Get("/dl\\.php", [&folder](const httplib::Request& request, httplib::Response& response) {
     // Lists are Windows-1252 bytes, sent as a file to store: no client or
     // proxy may treat them as text to convert.
-    response.set_content(std::move(answer.body),
-                         answer.status == 200 ? "application/octet-stream" : "text/plain; charset=utf-8");
+    Send(AnswerDownloadRequest(request.target, folder, ConditionsOf(request)), "application/octet-stream", response);
+  });
+  server.Get("/|/index\\.html", [&folder](const httplib::Request& request, httplib::Response& response) {
+    Send(AnswerIndexRequest(folder, ConditionsOf(request)), "text/html; charset=utf-8", response);
   });
   server.set_error_handler([](const httplib::Request&, httplib::Response& response) {
     if (response.body.empty()) {
@@ -76,8 +104,13 @@ int Serve(const ServeOptions& options, std::FILE* out, std::FILE* err) {
   });
   // Called with the final answer, before it is sent: a client that has its
   // answer finds its line in the log.
-  server.set_post_routing_handler(
-      [err](const httplib::Request& request, httplib::Response& response) { LogRequest(err, request, response); });
+  server.set_post_routing_handler([err](const httplib::Request& request, httplib::Response& response) {
+    // Every answer, the lists' and the page's, a 404 too, may be kept by a
+    // cache only to be checked with the site before each use.
+    response.set_header("Cache-Control", "no-cache");
+    response.set_header("Date", FormatHttpDate(std::time(nullptr)));
+    LogRequest(err, request, response);
+  });
 
   int port = options.port;
   if (port == 0) {
@@ -91,8 +124,8 @@ int Serve(const ServeOptions& options, std::FILE* out, std::FILE* err) {
     return kExitFailure;
   }
   const std::string host = options.listen.find(':') != std::string::npos ? '[' + options.listen + ']' : options.listen;
-  std::fprintf(out, "Serving %s at http://%s:%d/dl.php?pos=13.0E ... (Ctrl-C ends)\n", folder.c_str(), host.c_str(),
-               port);
+  std::fprintf(out, "Serving %s at http://%s:%d/dl.php?pos=13.0E ..., the page at http://%s:%d/ (Ctrl-C ends)\n",
+               folder.c_str(), host.c_str(), port, host.c_str(), port);
   std::fflush(out);
 
   std::atomic<bool> stopped{false};
@@ -118,8 +151,8 @@ int RunServe(const ServeOptions& options, std::FILE* out, std::FILE* err) {
   }
   if (!options.staticOut.empty()) {
     const StaticSiteCounts counts = WriteStaticSite(options.folder, options.staticOut);
-    std::fprintf(out, "Wrote %zu lists to %s/pos/ (removed %zu stale)\n", counts.written,
-                 options.staticOut.c_str(), counts.removed);
+    std::fprintf(out, "Wrote %zu lists to %s/pos/ (removed %zu stale) and the page %s/index.html\n",
+                 counts.written, options.staticOut.c_str(), counts.removed, options.staticOut.c_str());
     return kExitOk;
   }
   return Serve(options, out, err);

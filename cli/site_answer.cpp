@@ -2,7 +2,9 @@
 
 #include <cctype>
 
-#include "cli/file_bytes.h"
+#include "cli/http_date.h"
+#include "cli/served_file.h"
+#include "cli/site_index.h"
 #include "webupdate/catalogue_position.h"
 
 namespace velq {
@@ -16,6 +18,23 @@ bool SameKey(std::string_view a, std::string_view b) {
     }
   }
   return true;
+}
+
+SiteAnswer Answer(int status, std::string body) {
+  SiteAnswer answer;
+  answer.status = status;
+  answer.body = std::move(body);
+  answer.fullLength = answer.body.size();
+  return answer;
+}
+
+// 304 without the body when the client holds this answer's version.
+SiteAnswer Conditional(SiteAnswer answer, const RequestConditions& conditions, std::optional<std::time_t> modified) {
+  if (IsNotModified(conditions, answer.etag, modified)) {
+    answer.status = 304;
+    answer.body.clear();
+  }
+  return answer;
 }
 
 }  // namespace
@@ -43,13 +62,23 @@ std::optional<std::string> ListFileForPos(std::string_view pos) {
   return CatalogueFileName(*position);
 }
 
-SiteAnswer AnswerDownloadRequest(std::string_view target, const std::string& folder) {
+SiteAnswer AnswerDownloadRequest(std::string_view target, const std::string& folder,
+                                 const RequestConditions& conditions) {
   const std::optional<std::string_view> pos = PosArgument(target);
   const std::optional<std::string> file = pos ? ListFileForPos(*pos) : std::nullopt;
-  if (!file) return {400, "Bad request: pos must be a position such as 13.0E or 0.8W\n"};
-  std::optional<std::string> bytes = ReadFileBytes(folder + '/' + *file);
-  if (!bytes) return {404, "No list for this position\n"};
-  return {200, std::move(*bytes)};
+  if (!file) return Answer(400, "Bad request: pos must be a position such as 13.0E or 0.8W\n");
+  std::optional<ServedFile> list = ReadServedFile(folder + '/' + *file);
+  if (!list) return Answer(404, "No list for this position\n");
+  SiteAnswer answer = Answer(200, std::move(list->bytes));
+  answer.etag = std::move(list->etag);
+  answer.lastModified = FormatHttpDate(list->modified);
+  return Conditional(std::move(answer), conditions, list->modified);
+}
+
+SiteAnswer AnswerIndexRequest(const std::string& folder, const RequestConditions& conditions) {
+  SiteAnswer answer = Answer(200, SiteIndexPage(folder));
+  answer.etag = ContentEtag(answer.body);
+  return Conditional(std::move(answer), conditions, std::nullopt);
 }
 
 }  // namespace velq

@@ -6,10 +6,17 @@
 // into a file name (its four-digit code + ".ini"); nothing else of the
 // request reaches the file system. The nginx configuration in docs/ gives
 // the same answers.
+//
+// A list is answered with what says how fresh it is (its ETag and
+// Last-Modified), and a client or cache that already holds it (If-None-Match,
+// If-Modified-Since) gets 304 without the body.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "cli/conditional_get.h"
 
 namespace velq {
 
@@ -24,12 +31,19 @@ std::optional<std::string> ListFileForPos(std::string_view pos);
 
 struct SiteAnswer {
   int status = 400;
-  std::string body;  // the list's bytes with 200, a short text otherwise
+  std::string body;          // the list's bytes with 200, nothing with 304, a short text otherwise
+  std::string etag;          // with 200 and 304
+  std::string lastModified;  // HTTP date, with 200 and 304 of a list
+  std::size_t fullLength = 0;  // the body's length with 200, also given with 304
 };
 
 // `folder` ends without a separator. The file is read whole at once, so a
 // list replaced meanwhile (by rename, as velqtp writes) is sent old or new,
-// never mixed.
-SiteAnswer AnswerDownloadRequest(std::string_view target, const std::string& folder);
+// never mixed, with its own tag.
+SiteAnswer AnswerDownloadRequest(std::string_view target, const std::string& folder,
+                                 const RequestConditions& conditions = {});
+
+// The page for people (site_index.h): 200, or 304 for a client that holds it.
+SiteAnswer AnswerIndexRequest(const std::string& folder, const RequestConditions& conditions = {});
 
 }  // namespace velq

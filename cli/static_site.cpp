@@ -5,13 +5,27 @@
 #include <stdexcept>
 
 #include "cli/file_bytes.h"
+#include "cli/site_index.h"
 #include "core/file_store.h"
 #include "webupdate/catalogue_position.h"
 
 namespace velq {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Writes `bytes` to `target` unless it holds them already: an unchanged file
+// keeps its time, and with it the ETag and Last-Modified a web server gives.
+void WriteIfChanged(const fs::path& target, const std::string& bytes) {
+  if (ReadFileBytes(target.string()) == bytes) return;
+  AtomicFileWriter writer(target.string());
+  writer.Write(bytes);
+  writer.Commit();
+}
+
+}  // namespace
 
 StaticSiteCounts WriteStaticSite(const std::string& listFolder, const std::string& outFolder) {
-  namespace fs = std::filesystem;
   const fs::path posFolder = fs::path(outFolder) / "pos";
   fs::create_directories(posFolder);
   StaticSiteCounts counts;
@@ -20,13 +34,16 @@ StaticSiteCounts WriteStaticSite(const std::string& listFolder, const std::strin
   for (const CataloguePosition::Side side : {CataloguePosition::East, CataloguePosition::West}) {
     for (int tenths = 0; tenths <= 1800; ++tenths) {
       const CataloguePosition position{tenths, side};
-      const std::optional<std::string> bytes =
-          ReadFileBytes((fs::path(listFolder) / CatalogueFileName(position)).string());
+      const fs::path list = fs::path(listFolder) / CatalogueFileName(position);
+      const std::optional<std::string> bytes = ReadFileBytes(list.string());
       if (!bytes) continue;
       const std::string pos = PosQueryValue(position);
-      AtomicFileWriter writer((posFolder / pos).string());
-      writer.Write(*bytes);
-      writer.Commit();
+      WriteIfChanged(posFolder / pos, *bytes);
+      // The copy takes the list's time of change, so that the web server's
+      // Last-Modified says when the list changed, as velqtp serve's does.
+      std::error_code error;
+      const fs::file_time_type changed = fs::last_write_time(list, error);
+      if (!error) fs::last_write_time(posFolder / pos, changed, error);
       written.insert(pos);
       ++counts.written;
     }
@@ -38,6 +55,7 @@ StaticSiteCounts WriteStaticSite(const std::string& listFolder, const std::strin
       ++counts.removed;
     }
   }
+  WriteIfChanged(fs::path(outFolder) / "index.html", SiteIndexPage(listFolder));
   return counts;
 }
 

@@ -143,12 +143,20 @@ int main(int argc, char** argv) {
   diffCommand->add_option("NEW", diffNew, "the list after")->required()->check(CLI::ExistingFile);
 
   velq::ServeOptions serve;
-  CLI::App* serveCommand = app.add_subcommand("serve", "be the download site: answer /dl.php?pos=13.0E from a folder");
+  CLI::App* serveCommand =
+      app.add_subcommand("serve", "be the download site: /dl.php?pos=13.0E and a page at /, from a folder");
   serveCommand->footer(
       "GET /dl.php?pos=13.0E answers DIR/0130.ini (200), a pos not of that form 400, a\n"
-      "position without a file 404. One log line per request on standard error;\n"
-      "Ctrl-C ends. --static OUT writes the site as plain files instead (OUT/pos/13.0E,\n"
-      "...) for any web server: see docs/nginx-velq-tp-site.conf.");
+      "position without a file 404; nothing outside DIR is ever read. / and\n"
+      "/index.html answer a page for people: every catalogue position with its\n"
+      "satellite, entries, last change and download link. Every answer says\n"
+      "Cache-Control: no-cache; lists carry ETag and Last-Modified (the file's time),\n"
+      "and If-None-Match / If-Modified-Since for the version held get 304 without\n"
+      "the body. Lists are read at each request: replace them (by rename) while\n"
+      "serving. One log line per request on standard error; Ctrl-C ends.\n"
+      "--static OUT writes the site as plain files instead (OUT/pos/13.0E, ...,\n"
+      "OUT/index.html; files left alone when unchanged, each list with its list's\n"
+      "time) for any web server: see docs/nginx-velq-tp-site.conf.");
   serveCommand->add_option("DIR", serve.folder, "the folder of list files (0130.ini, ...)")
       ->required()
       ->check(CLI::ExistingDirectory);

@@ -3,16 +3,13 @@ velqtp serve --static writes. Skipped where nginx is not installed."""
 
 import os
 import pathlib
-import shutil
-import socket
 import subprocess
 import time
 import unittest
 
-from test_serve import ANSWERS, SITE_LISTS, site_folder
+from test_serve import BIG, SITE_LISTS, check_answers, site_folder
 from velqtp_test_support import REPO, TestCase, http_get, velqtp
-
-NGINX = shutil.which("nginx") or shutil.which("/usr/sbin/nginx")
+from nginx_cache_proxy import NGINX, NginxCacheProxy, free_port  # noqa: I100  tests/support, on the path from here
 
 
 @unittest.skipIf(NGINX is None, "nginx is not installed")
@@ -20,9 +17,7 @@ class NginxSite(TestCase):
     def start_nginx(self, root):
         """nginx in the foreground with the site on a free port, all its files in a folder of the test."""
         work = self.folder()
-        with socket.socket() as s:
-            s.bind(("127.0.0.1", 0))
-            port = s.getsockname()[1]
+        port = free_port()
         site = (REPO / "docs/nginx-velq-tp-site.conf").read_text()
         (work / "site.conf").write_text(site.replace("listen 80;", "listen 127.0.0.1:%d;" % port)
                                         .replace("root /var/www/velq-tp;", "root %s;" % root))
@@ -40,16 +35,31 @@ class NginxSite(TestCase):
         return url
 
     def test_answers_as_velqtp_serve_does(self):
-        www = self.folder()
-        velqtp("serve", site_folder(self.folder()), "--static", www)  # its own test: test_serve.py
+        www, lists = self.folder(), site_folder(self.folder())
+        velqtp("serve", lists, "--static", www)  # its own test: test_serve.py
         url = self.start_nginx(www)
-        for target, status, name in ANSWERS:
-            with self.subTest(target=target[:60]):
-                got_status, body, _ = http_get(url, target)
-                self.assertEqual(got_status, status)
-                if name:
-                    self.assertEqual(body, SITE_LISTS[name])
+        self.assertEqual(check_answers(self, url, nginx=True), http_get(self.velqtp_serve(lists)[1], "/")[1])
         # velqtp fetch through it, as the plug-in would.
         result = velqtp("fetch", "0.8W", "--site", url)
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual(pathlib.Path("3592.ini").read_bytes(), SITE_LISTS["3592.ini"])
+
+
+@unittest.skipIf(NGINX is None, "nginx is not installed")
+class CachingProxy(TestCase):
+    def test_replaced_list_comes_through_and_unchanged_one_is_revalidated(self):
+        lists = site_folder(self.folder())
+        proxy = NginxCacheProxy(self.velqtp_serve(lists)[1], self.folder()).start()
+        self.addCleanup(proxy.stop)
+        first = SITE_LISTS["0235.ini"]
+        versions = [first] + [first.replace(b"=10705,", b"=1070%d," % n) for n in (6, 7)]
+        for _ in range(3):
+            self.assertEqual(http_get(proxy.url, BIG)[:2], (200, versions[0]))
+        for version in versions[1:]:  # replaced as velqtp writes, same size, within the same second
+            (lists / "new").write_bytes(version)
+            os.replace(lists / "new", lists / "0235.ini")
+            self.assertEqual(velqtp("fetch", "23.5E", "--site", proxy.url).returncode, 0)
+            self.assertEqual(pathlib.Path("0235.ini").read_bytes(), version)
+        self.assertEqual(http_get(proxy.url, BIG)[1], versions[2])
+        upstream = [request.upstream_status for request in proxy.wait_for_requests(6)]
+        self.assertEqual(upstream, ["200", "304", "304", "200", "200", "304"])

@@ -46,15 +46,16 @@ def list_file_entries(data):
     return [line.split("=", 1)[1] for line in text[text.index("[DVB]") + 2:] if line]
 
 
-def http_get(url, target):
-    """GET of `target` as given: (status, body, Content-Length), status 0 when the connection failed."""
+def http_get(url, target, headers=None):
+    """GET of `target` as given, with `headers`: (status, body, the answer's headers), status 0 when the
+    connection failed."""
     connection = http.client.HTTPConnection(url.split("//")[1], timeout=20)
     try:
-        connection.request("GET", target)
+        connection.request("GET", target, headers=headers or {})
         response = connection.getresponse()
-        return response.status, response.read(), response.getheader("Content-Length")
+        return response.status, response.read(), response.headers
     except (OSError, http.client.HTTPException):
-        return 0, b"", None
+        return 0, b"", {}
     finally:
         connection.close()
 
