@@ -1,0 +1,198 @@
+#!/usr/bin/env python3
+"""Debian's nginx as a caching reverse proxy in front of a download site, for tests: what a user behind a
+company or provider cache meets.
+
+    with NginxCacheProxy("127.0.0.1:8080", folder) as proxy:   # or proxy.start() ... proxy.stop()
+        ... proxy.url ... proxy.wait_for_requests(3) ... proxy.requests()
+
+The cache keys on the request URI with its query and stores what the site lets a shared cache store: a
+response with `Cache-Control: no-cache` (or max-age=0) is stored and revalidated on every request, with
+If-None-Match / If-Modified-Since from the stored copy (proxy_cache_revalidate), so an unchanged list is
+answered upstream by 304; max-age=N keeps a copy N seconds; no-store and private are never stored. nginx
+itself does not store no-cache answers at all, so an inner server of the same nginx turns the site's
+Cache-Control into X-Accel-Expires for the cache. A request that carries `Cache-Control: no-cache` or
+`Pragma: no-cache` goes to the site (and refreshes the copy) unless bypass_on_no_cache_request is False.
+
+Everything lives in `folder`: nginx.conf, cache/, temp folders, nginx.pid, error.log, access.log (one
+line per request: URI, status, upstream status, cache status, body bytes; tab-separated) and
+site.log (what the inner server got from the site). Works as root (then `user root`) and as anyone else.
+
+As a script: nginx_cache_proxy.py --upstream HOST:PORT --folder DIR [--port N] [--port-file FILE]
+runs the proxy until SIGTERM or SIGINT; the port goes to --port-file (complete when it appears)."""
+
+import argparse
+import collections
+import os
+import pathlib
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import time
+
+NGINX = shutil.which("nginx") or ("/usr/sbin/nginx" if os.path.exists("/usr/sbin/nginx") else None)
+
+# One request as the proxy logged it; upstream_status and cache_status are "-" where nginx had none
+# (a HIT has no upstream status; a bypassed request none from the cache either).
+Request = collections.namedtuple("Request", "uri status upstream_status cache_status body_bytes")
+
+CONFIG = """daemon off;
+worker_processes 1;
+pid {work}/nginx.pid;
+error_log {work}/error.log notice;
+{user}events {{ worker_connections 64; }}
+http {{
+    client_body_temp_path {work}/client_body;
+    proxy_temp_path {work}/proxy;
+    fastcgi_temp_path {work}/fastcgi;
+    uwsgi_temp_path {work}/uwsgi;
+    scgi_temp_path {work}/scgi;
+    log_format velq_cache "$request_uri\\t$status\\t$upstream_status\\t$upstream_cache_status\\t$body_bytes_sent";
+    log_format velq_site "$request_uri\\t$status\\t$upstream_status\\t$upstream_http_etag";
+    proxy_cache_path {work}/cache levels=1:2 keys_zone=velq_cache:1m inactive=1d use_temp_path=off;
+
+    # The site's Cache-Control as a shared cache reads it, in X-Accel-Expires, the form nginx's cache takes:
+    # 0 never stores, @1 (long past) stores and revalidates every time, N keeps N seconds.
+    map $upstream_http_cache_control $velq_accel_expires {{
+        default "";
+        "~*(no-store|private)" 0;
+        "~*no-cache" @1;
+        "~*s-maxage=0*([1-9][0-9]*)" $1;
+        "~*s-maxage=" @1;
+        "~*max-age=0*([1-9][0-9]*)" $1;
+        "~*max-age=" @1;
+    }}
+    map "$http_cache_control $http_pragma" $velq_no_cache_request {{
+        default "";
+        "~*no-cache" 1;
+    }}
+
+    server {{
+        listen unix:{work}/site.sock;
+        access_log {work}/site.log velq_site;
+        location / {{
+            proxy_pass http://{upstream};
+            add_header X-Accel-Expires $velq_accel_expires;
+        }}
+    }}
+    server {{
+        listen 127.0.0.1:{port};
+        access_log {work}/access.log velq_cache;
+        location / {{
+            proxy_pass http://unix:{work}/site.sock:;
+            proxy_cache velq_cache;
+            proxy_cache_key $request_uri;
+            proxy_cache_revalidate on;
+            proxy_ignore_headers Cache-Control;
+            proxy_cache_bypass {bypass};
+            add_header X-Cache-Status $upstream_cache_status always;
+        }}
+    }}
+}}
+"""
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class NginxCacheProxy:
+    def __init__(self, upstream, folder, port=0, bypass_on_no_cache_request=True, nginx=NGINX):
+        """upstream: "HOST:PORT" (or an http:// URL) of the site; folder: an existing folder for all of nginx's
+        files; port: 0 for a free one."""
+        self.upstream = upstream.split("//", 1)[-1].rstrip("/")
+        self.folder = pathlib.Path(folder).resolve()
+        self.port = port or free_port()
+        self.url = "http://127.0.0.1:%d" % self.port
+        self.access_log = self.folder / "access.log"
+        self.bypass = "$velq_no_cache_request" if bypass_on_no_cache_request else "0"
+        self.nginx = nginx
+        self.process = None
+
+    def start(self, timeout=30):
+        """Starts nginx and returns once it accepts connections; RuntimeError (with its error log) if not."""
+        if self.nginx is None:
+            raise RuntimeError("nginx is not installed (Debian package nginx)")
+        (self.folder / "nginx.conf").write_text(CONFIG.format(
+            work=self.folder, port=self.port, upstream=self.upstream, bypass=self.bypass,
+            user="user root;\n" if os.geteuid() == 0 else ""))
+        self.process = subprocess.Popen(
+            [self.nginx, "-p", str(self.folder), "-e", str(self.folder / "error.log"),
+             "-c", str(self.folder / "nginx.conf")], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + timeout
+        while True:
+            try:
+                socket.create_connection(("127.0.0.1", self.port), timeout=1).close()
+                return self
+            except OSError:
+                pass
+            if self.process.poll() is not None or time.monotonic() > deadline:
+                self.stop()
+                raise RuntimeError("nginx did not start: " + self.error_log())
+            time.sleep(0.02)
+
+    def stop(self):
+        """Ends nginx (SIGTERM ends its worker too) and waits for it."""
+        if self.process is not None and self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+    def __enter__(self):
+        return self.start()
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    def error_log(self):
+        path = self.folder / "error.log"
+        return path.read_text(errors="replace") if path.exists() else ""
+
+    def requests(self):
+        """The requests logged so far, oldest first."""
+        if not self.access_log.exists():
+            return []
+        return [Request(*line.split("\t")) for line in self.access_log.read_text().splitlines() if line]
+
+    def wait_for_requests(self, count, timeout=10):
+        """The logged requests once there are at least `count` (nginx logs a request just after answering)."""
+        deadline = time.monotonic() + timeout
+        while len(self.requests()) < count and time.monotonic() < deadline:
+            time.sleep(0.01)
+        return self.requests()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--upstream", required=True, help="HOST:PORT of the site")
+    parser.add_argument("--folder", required=True, help="folder for nginx's files (config, cache, logs)")
+    parser.add_argument("--port", type=int, default=0, help="port on 127.0.0.1 (default: a free one)")
+    parser.add_argument("--port-file", help="write the port here once nginx listens")
+    parser.add_argument("--no-bypass", action="store_true",
+                        help="answer no-cache requests from the cache too")
+    args = parser.parse_args()
+    pathlib.Path(args.folder).mkdir(parents=True, exist_ok=True)
+    proxy = NginxCacheProxy(args.upstream, args.folder, args.port, not args.no_bypass)
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
+    try:
+        proxy.start()
+        if args.port_file:
+            temp = args.port_file + ".tmp"
+            pathlib.Path(temp).write_text(str(proxy.port))
+            os.replace(temp, args.port_file)
+        print(proxy.url, flush=True)
+        proxy.process.wait()
+    except KeyboardInterrupt:
+        pass
+    finally:
+        proxy.stop()
+
+
+if __name__ == "__main__":
+    main()
