@@ -66,6 +66,9 @@ struct Site {
 };
 const Site kSound{Env("VELQ_TEST_SITE"), Env("VELQ_TEST_SITE_LOG")};
 const Site kFailing{Env("VELQ_TEST_FAILING_SITE"), Env("VELQ_TEST_FAILING_SITE_LOG")};
+// Lets caches keep its lists for a day; the proxy caches in front of it.
+const Site kCacheable{Env("VELQ_TEST_CACHEABLE_SITE"), Env("VELQ_TEST_CACHEABLE_SITE_LOG")};
+const Site kProxy{Env("VELQ_TEST_PROXY"), ""};
 
 // The plug-in reads the variable at every fetch, through the same C runtime.
 void FetchFrom(const Site& site) { _putenv(("VELQ_TP_SITE=" + site.base).c_str()); }
@@ -160,6 +163,33 @@ TEST_F(WebUpdateWindowTest, PositionButtonStoresOnlyAWholeAnswerAndTheBarFollows
   EXPECT_EQ(ErrorText(kFailing, "63.0W"), dialogs.boxes()[0].text);
   EXPECT_EQ(Icon::Error, dialogs.boxes()[0].icon);
   EXPECT_EQ("old\r\n", ReadWholeFile(Target("63.0W")));
+}
+
+// Each click asks the site: neither Windows' Internet cache nor a caching
+// proxy on the way may answer with the list the site had at the last click.
+TEST_F(WebUpdateWindowTest, AListReplacedOnTheSiteIsStoredAtTheNextClickThoughCacheable) {
+  if (kProxy.base.empty()) GTEST_SKIP() << "needs nginx (Debian package nginx)";
+  const std::string onSite = Env("VELQ_TEST_CACHEABLE_SITE_DIR") + "/" + FileName("13.0E");
+  for (const Site& site : {kCacheable, kProxy}) {
+    SCOPED_TRACE(site.base);
+    FetchFrom(site);
+    for (const char* satellite : {"Hot Bird 13B", "Hot Bird 13C"}) {
+      const std::string list = "[SATTYPE]\r\n1=0130\r\n2=" + std::string(satellite) + "\r\n[DVB]\r\n0=0\r\n";
+      std::ofstream(onSite, std::ios::binary) << list;
+      ClickPosition("13.0E");
+      EXPECT_EQ(list, ReadWholeFile(Target("13.0E")));
+    }
+  }
+  EXPECT_TRUE(dialogs.boxes().empty());
+  // Said in the request itself: Wine's urlmon drops the bind flags that say it.
+  std::istringstream log(ReadWholeFile(kCacheable.log));
+  int requests = 0, noCache = 0;
+  for (std::string line; std::getline(log, line);) {
+    requests += line.starts_with("GET ");
+    noCache += line == "  Cache-Control: no-cache" || line == "  Pragma: no-cache";
+  }
+  EXPECT_EQ(4, requests);
+  EXPECT_EQ(2 * requests, noCache);
 }
 
 TEST_F(WebUpdateWindowTest, UpdateAllFetchesEveryStepInOrderUntilTheFirstFailure) {
