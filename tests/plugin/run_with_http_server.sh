@@ -3,12 +3,11 @@
 # two local download sites: velqtp serve on a folder with the test server's
 # list of every catalogue position, and tests/support/http_test_server.py
 # failing 39.0E (404) and 63.0W (body cut short) and sending 4.8E without a
-# length. A third site, the test server again, sends the lists of a folder of
-# its own, lets caches keep them for a day and logs request headers; Debian's
-# nginx, as a caching proxy (tests/support/nginx_cache_proxy.py), stands in
-# front of it. The program finds them, their request logs and the folders (as
-# Wine sees them) in the VELQ_TEST_* variables below. Without VELQTP: 77,
-# skipped; without nginx, VELQ_TEST_PROXY stays empty.
+# length. A third, the test server again, sends the lists of a folder of its
+# own, lets caches keep them for a day and logs request headers; Debian's nginx
+# stands in front of it as a caching proxy (tests/support/nginx_cache_proxy.py).
+# It finds them, their request logs and the folders (as Wine sees them) in the
+# VELQ_TEST_* variables below. Without VELQTP: 77, skipped.
 set -eu
 server="$(dirname "$0")/../support/http_test_server.py"
 velqtp=$1
@@ -45,19 +44,15 @@ mkdir "$work/cacheable"
 pids="$pids $!"
 timeout 10 sh -c "until [ -f '$work/cacheable.port' ]; do sleep 0.1; done" ||
   { echo "the cacheable test site did not start" >&2; exit 1; }
-proxy=""
-if command -v nginx >/dev/null || [ -x /usr/sbin/nginx ]; then
-  /usr/bin/python3 "$(dirname "$0")/../support/nginx_cache_proxy.py" --upstream "127.0.0.1:$(cat "$work/cacheable.port")" \
-    --folder "$work/proxy" --port-file "$work/proxy.port" >/dev/null &
-  pids="$pids $!"
-  timeout 30 sh -c "until [ -f '$work/proxy.port' ]; do sleep 0.1; done" ||
-    { echo "the caching proxy did not start" >&2; exit 1; }
-  proxy="http://127.0.0.1:$(cat "$work/proxy.port")"
-fi
+/usr/bin/python3 "$(dirname "$0")/../support/nginx_cache_proxy.py" --upstream "127.0.0.1:$(cat "$work/cacheable.port")" \
+  --folder "$work/proxy" --port-file "$work/proxy.port" >/dev/null &
+pids="$pids $!"
+timeout 30 sh -c "until [ -f '$work/proxy.port' ]; do sleep 0.1; done" ||
+  { echo "the caching proxy (nginx, Debian package nginx) did not start" >&2; exit 1; }
 touch "$work/cacheable.log"
 
-export VELQ_TEST_CACHEABLE_SITE="http://127.0.0.1:$(cat "$work/cacheable.port")" VELQ_TEST_PROXY="$proxy"
-export VELQ_TEST_CACHEABLE_SITE_LOG="Z:$work/cacheable.log" VELQ_TEST_CACHEABLE_SITE_DIR="Z:$work/cacheable"
+export VELQ_TEST_CACHEABLE_SITE="http://127.0.0.1:$(cat "$work/cacheable.port")" VELQ_TEST_CACHEABLE_SITE_DIR="Z:$work/cacheable"
+export VELQ_TEST_CACHEABLE_SITE_LOG="Z:$work/cacheable.log" VELQ_TEST_PROXY="http://127.0.0.1:$(cat "$work/proxy.port")"
 export VELQ_TEST_SITE="$sound" VELQ_TEST_SITE_LOG="Z:$work/sound.log" VELQ_TEST_SITE_DIR="Z:$work/lists"
 export VELQ_TEST_FAILING_SITE="http://127.0.0.1:$port" VELQ_TEST_FAILING_SITE_LOG="Z:$work/failing.log"
 "$@"
