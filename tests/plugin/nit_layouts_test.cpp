@@ -47,7 +47,8 @@ std::vector<Case> Cases() {
     std::string entries;
     int n = 0;
     for (std::string entry; std::getline(expected, entry);) entries += std::to_string(++n) + "=" + entry + "\r\n";
-    if (n) cases.push_back({name, real + name + ".ts", listFile, "\r\n[DVB]\r\n0=" + std::to_string(n) + "\r\n" + entries});
+    const std::string tail = "\r\n[DVB]\r\n0=" + std::to_string(n) + "\r\n" + entries;
+    if (n) cases.push_back({name, real + name + ".ts", listFile, tail});
   }
   return cases;
 }

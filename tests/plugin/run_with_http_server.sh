@@ -44,15 +44,17 @@ mkdir "$work/cacheable"
 pids="$pids $!"
 timeout 10 sh -c "until [ -f '$work/cacheable.port' ]; do sleep 0.1; done" ||
   { echo "the cacheable test site did not start" >&2; exit 1; }
-/usr/bin/python3 "$(dirname "$0")/../support/nginx_cache_proxy.py" --upstream "127.0.0.1:$(cat "$work/cacheable.port")" \
+cacheable="127.0.0.1:$(cat "$work/cacheable.port")"
+/usr/bin/python3 "$(dirname "$0")/../support/nginx_cache_proxy.py" --upstream "$cacheable" \
   --folder "$work/proxy" --port-file "$work/proxy.port" >/dev/null &
 pids="$pids $!"
 timeout 30 sh -c "until [ -f '$work/proxy.port' ]; do sleep 0.1; done" ||
   { echo "the caching proxy (nginx, Debian package nginx) did not start" >&2; exit 1; }
 touch "$work/cacheable.log"
+proxy="http://127.0.0.1:$(cat "$work/proxy.port")"
 
-export VELQ_TEST_CACHEABLE_SITE="http://127.0.0.1:$(cat "$work/cacheable.port")" VELQ_TEST_CACHEABLE_SITE_DIR="Z:$work/cacheable"
-export VELQ_TEST_CACHEABLE_SITE_LOG="Z:$work/cacheable.log" VELQ_TEST_PROXY="http://127.0.0.1:$(cat "$work/proxy.port")"
+export VELQ_TEST_CACHEABLE_SITE="http://$cacheable" VELQ_TEST_CACHEABLE_SITE_DIR="Z:$work/cacheable"
+export VELQ_TEST_CACHEABLE_SITE_LOG="Z:$work/cacheable.log" VELQ_TEST_PROXY="$proxy"
 export VELQ_TEST_SITE="$sound" VELQ_TEST_SITE_LOG="Z:$work/sound.log" VELQ_TEST_SITE_DIR="Z:$work/lists"
 export VELQ_TEST_FAILING_SITE="http://127.0.0.1:$port" VELQ_TEST_FAILING_SITE_LOG="Z:$work/failing.log"
 "$@"
