@@ -80,6 +80,11 @@ DownloadResult CurlDownloader::Download(const std::string& url, const std::strin
   lib->easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   lib->easy_setopt(c, CURLOPT_USERAGENT, "velqtp/" VELQ_VERSION_TEXT);
   lib->easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+  // libcurl only reads the header list; built here, it needs no
+  // curl_slist_append from the library.
+  char noCache[] = "Cache-Control: no-cache";
+  curl_slist headers{noCache, nullptr};
+  lib->easy_setopt(c, CURLOPT_HTTPHEADER, &headers);
 
   const CURLcode result = lib->easy_perform(c);
   long status = 0;

@@ -1,5 +1,6 @@
 #pragma once
-// The web update's Downloader on libcurl: a plain GET whose body is stored
+// The web update's Downloader on libcurl: a GET with `Cache-Control:
+// no-cache`, so a cache on the way asks the site again, whose body is stored
 // only when the server answers 2xx, with timeouts so that a dead or stalled
 // server ends the command instead of hanging it.
 

@@ -91,7 +91,17 @@ STDMETHODIMP BindStatusCallback::OnStartBinding(DWORD, IBinding*) { return E_NOT
 STDMETHODIMP BindStatusCallback::GetPriority(LONG*) { return E_NOTIMPL; }
 STDMETHODIMP BindStatusCallback::OnLowResource(DWORD) { return E_NOTIMPL; }
 STDMETHODIMP BindStatusCallback::OnStopBinding(HRESULT, LPCWSTR) { return E_NOTIMPL; }
-STDMETHODIMP BindStatusCallback::GetBindInfo(DWORD*, BINDINFO*) { return E_NOTIMPL; }
+
+STDMETHODIMP BindStatusCallback::GetBindInfo(DWORD* bindFlags, BINDINFO* bindInfo) {
+  if (!bindFlags || !bindInfo || bindInfo->cbSize < sizeof(bindInfo->cbSize)) return E_INVALIDARG;
+  // The caller's structure may be older or newer than ours: clear the size it
+  // names, nothing more, and hand that size back. All zero is a plain GET.
+  const ULONG size = bindInfo->cbSize;
+  ZeroMemory(bindInfo, size);
+  bindInfo->cbSize = size;
+  *bindFlags = kBindFlags;
+  return S_OK;
+}
 STDMETHODIMP BindStatusCallback::OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) {
   return E_NOTIMPL;
 }
@@ -108,8 +118,11 @@ STDMETHODIMP BindStatusCallback::OnProgress(ULONG progress, ULONG progressMax, U
 
 STDMETHODIMP BindStatusCallback::BeginningTransaction(LPCWSTR, LPCWSTR, DWORD,
                                                       LPWSTR* additionalHeaders) {
-  // Anything but S_OK here makes urlmon give up the request.
-  if (additionalHeaders) *additionalHeaders = nullptr;
+  // Anything but S_OK here makes urlmon give up the request; without memory
+  // the request goes out without the headers.
+  if (!additionalHeaders) return S_OK;
+  *additionalHeaders = static_cast<LPWSTR>(CoTaskMemAlloc(sizeof(kNoCacheHeaders)));
+  if (*additionalHeaders) CopyMemory(*additionalHeaders, kNoCacheHeaders, sizeof(kNoCacheHeaders));
   return S_OK;
 }
 

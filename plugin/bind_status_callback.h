@@ -2,6 +2,12 @@
 // The callback object a urlmon download reports to. Progress goes to the
 // job's handler; the HTTP status and announced length are kept, because
 // urlmon calls a download "done" even when the server answered 404.
+//
+// Every download asks the site itself: not the Internet cache (newest
+// version, nothing written to the cache) and not a cache on the way (the
+// no-cache request headers). Windows turns the bind flags into request
+// flags; Wine's URLDownloadToFile drops a caller's bind flags, so the
+// headers are added here as well, where both pass them on.
 
 #include <windows.h>
 #include <urlmon.h>
@@ -12,6 +18,9 @@
 #include "webupdate/downloader.h"
 
 namespace velq {
+
+inline constexpr DWORD kBindFlags = BINDF_GETNEWESTVERSION | BINDF_NOWRITECACHE | BINDF_PRAGMA_NO_CACHE;
+inline constexpr wchar_t kNoCacheHeaders[] = L"Cache-Control: no-cache\r\nPragma: no-cache\r\n";
 
 class BindStatusCallback final : public IBindStatusCallback, public IHttpNegotiate {
  public:
@@ -30,7 +39,7 @@ class BindStatusCallback final : public IBindStatusCallback, public IHttpNegotia
   STDMETHODIMP_(ULONG) AddRef() override;
   STDMETHODIMP_(ULONG) Release() override;
 
-  // IBindStatusCallback: only OnProgress does work.
+  // IBindStatusCallback: GetBindInfo asks for kBindFlags, OnProgress reports.
   STDMETHODIMP OnStartBinding(DWORD reserved, IBinding* binding) override;
   STDMETHODIMP GetPriority(LONG* priority) override;
   STDMETHODIMP OnLowResource(DWORD reserved) override;
@@ -42,7 +51,7 @@ class BindStatusCallback final : public IBindStatusCallback, public IHttpNegotia
                                STGMEDIUM* medium) override;
   STDMETHODIMP OnObjectAvailable(REFIID riid, IUnknown* object) override;
 
-  // IHttpNegotiate: adds no headers, records the response.
+  // IHttpNegotiate: adds kNoCacheHeaders, records the response.
   STDMETHODIMP BeginningTransaction(LPCWSTR url, LPCWSTR headers, DWORD reserved,
                                     LPWSTR* additionalHeaders) override;
   STDMETHODIMP OnResponse(DWORD responseCode, LPCWSTR responseHeaders, LPCWSTR requestHeaders,

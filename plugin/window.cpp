@@ -66,6 +66,18 @@ LRESULT Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcA(hwnd_, msg, wp, lp);
 }
 
+void Window::OnDialogKey(int id) {
+  if (id == IDCANCEL) {  // Escape: what the close box does
+    SendMessageA(hwnd_, WM_CLOSE, 0, 0);
+    return;
+  }
+  // Enter presses the focused button, and only a button.
+  HWND focus = GetFocus();
+  const auto code = SendMessageA(focus, WM_GETDLGCODE, 0, 0);
+  if (IsChild(hwnd_, focus) && (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) && IsWindowEnabled(focus))
+    SendMessageA(focus, BM_CLICK, 0, 0);
+}
+
 LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   Window* self = nullptr;
   if (msg == WM_NCCREATE) {
@@ -80,6 +92,12 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   try {
     if (msg == WM_CREATE) {
       self->OnCreate();
+      return 0;
+    }
+    // The dialog keys' IsDialogMessage sends Escape as IDCANCEL and Enter as
+    // IDOK, from no control; no control or menu item here has either id.
+    if (msg == WM_COMMAND && lp == 0 && HIWORD(wp) == 0 && (LOWORD(wp) == IDCANCEL || LOWORD(wp) == IDOK)) {
+      self->OnDialogKey(LOWORD(wp));
       return 0;
     }
     return self->HandleMessage(msg, wp, lp);

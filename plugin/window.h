@@ -1,7 +1,8 @@
 #pragma once
 // A thin base for the plug-in's windows: one static window procedure that
 // hands every message to the object, and the frame rules the three windows
-// share (a tool window whose close box only hides it).
+// share (a tool window whose close box only hides it; Escape does the same,
+// Enter presses the focused button and nothing else).
 
 #include <windows.h>
 
@@ -44,6 +45,7 @@ class Window {
 
  private:
   static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  void OnDialogKey(int id);  // IDCANCEL or IDOK
   HWND hwnd_ = nullptr;
 };
 

@@ -1,6 +1,7 @@
 """velqtp fetch and update-all against the local test site, sound and failing in each way it can."""
 
 import os
+import re
 
 from velqtp_test_support import FAILURE_MODES, TestCase, lines, list_body, velqtp
 
@@ -14,6 +15,8 @@ class Download(TestCase):
                         env={"VELQ_TP_SITE": "http://127.0.0.1:1"})
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual(requested(), ["13.0E", "7.0W", "19.2E"])
+        # Each asks past any cache on the way.
+        self.assertEqual(re.findall(r"\n  Cache-Control: (.*)", self.site_log.read_text()), ["no-cache"] * 3)
         self.assertEqual({path.name: path.read_bytes() for path in folder.iterdir()}, {
             "0130.ini": list_body("13.0E"), "3530.ini": list_body("7.0W"), "0192.ini": list_body("19.2E")})
         self.assertEqual(lines(result.stdout)[:2], ["[1/3] 13.0E  -> %s/0130.ini" % folder, "0130.ini: new, 2 entries"])

@@ -92,11 +92,12 @@ class TestCase(unittest.TestCase):
 
     def download_site(self, *failures):
         """http_test_server.py failing `failures` (POS=MODE): its URL, and a function that gives
-        the pos values asked for so far."""
+        the pos values asked for so far. Its log, with each request's headers, is self.site_log."""
         folder = self.folder()
+        self.site_log = folder / "log"
         fails = [arg for failure in failures for arg in ("--fail", failure)]
         self.start(sys.executable, SUPPORT / "http_test_server.py", "--port-file", folder / "port", "--log",
-                   folder / "log", "--max-seconds", 120, *fails)
+                   self.site_log, "--log-headers", "--max-seconds", 120, *fails)
         for _ in range(500):
             if (folder / "port").exists():
                 break

@@ -84,6 +84,16 @@ TEST_F(HostContract, MenuCommandsShowTheirWindowsByTheLowSixteenBitsAtTheirPlace
   GetWindowRect(form1, &again);
   EXPECT_EQ(30, again.left);
   EXPECT_EQ(40, again.top);
+  // Escape does what the close box does, from the window's first control
+  // (the About window has none) or the window itself.
+  for (int i = 0; i < 3; ++i) {
+    HWND w = FindPluginWindow(kWindowClasses[i]);
+    SetForegroundWindow(w);
+    SetFocus(w);
+    PressKey(VK_TAB);
+    PressKey(VK_ESCAPE);
+    EXPECT_EQ((std::vector{6, 4, 0}[i]), VisibleWindows()) << kWindowClasses[i];
+  }
 }
 
 // Accepted and ignored: no window, no message to the host, no status text,

@@ -152,6 +152,32 @@ TEST_F(NetworkSearch, SearchEditThinSaveAndClear) {
   EXPECT_EQ("Found 0 TP(s) in total", Text(W::kLabel1));
 }
 
+// Enter presses a focused button and nothing else; Escape ends an edit in
+// place, else closes the window as the close box does: a search goes on.
+TEST_F(NetworkSearch, EnterAndEscape) {
+  Click(W::kButton2);
+  ASSERT_TRUE(Finished());
+  SetForegroundWindow(form1_);
+  for (int focus : {W::kListView1, W::kSpinEdit1, W::kButton11}) {  // Button11 unticks all
+    SetFocus(FindControl(form1_, focus));
+    PressKey(VK_RETURN);
+    EXPECT_EQ(focus != W::kButton11, ListView_GetCheckState(list_, 0) != 0) << focus;
+  }
+  SetFocus(list_);
+  ASSERT_TRUE(ListView_EditLabel(list_, 0));
+  PressKey(VK_ESCAPE);
+  EXPECT_TRUE(IsWindowVisible(form1_) && !ListView_GetEditControl(list_));
+
+  Click(W::kButton7);
+  Click(W::kButton2);
+  SetFocus(list_);
+  PressKey(VK_ESCAPE);
+  EXPECT_FALSE(IsWindowVisible(form1_));
+  EXPECT_EQ("Searching... please wait", Text(W::kLabel2));
+  ASSERT_TRUE(Finished());
+  EXPECT_EQ(kFound, Entries());
+}
+
 TEST_F(NetworkSearch, TabOrderAndSpinEdit1) {
   const std::vector<int> order = {W::kButton2,  W::kButton3,  W::kListView1, W::kButton7, W::kButton8,
                                   W::kButton9,  W::kButton10, W::kButton11,  W::kButton1, W::kSpinEdit1};

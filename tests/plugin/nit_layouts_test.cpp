@@ -1,9 +1,12 @@
 // Each NIT layout a host can hand over, played once through into the real DLL,
 // must save exactly its table under its position; the samples must save
-// velqtp's expected list files, byte for byte after the dated first line.
+// velqtp's expected list files, byte for byte after the dated first line, and
+// the real satellite recordings of ../shared their expected entries.
 
+#include <algorithm>
 #include <fstream>
 #include <set>
+#include <sstream>
 
 #include "plugin/search_window.h"
 #include "tests/plugin/wine_gui_support.h"
@@ -38,6 +41,15 @@ std::vector<Case> Cases() {
     const std::string expected = ReadAll(source + "/tests/cli/expected/" + listFile);
     cases.push_back({sample, source + "/samples/" + sample + ".ts", listFile, expected.substr(expected.find("\r\n"))});
   }
+  const std::string real = source + "/../shared/real-captures/";  // NAME.expected: the entries in the list's order
+  for (auto [name, listFile] : {std::pair{"astra192e_mumudvb", "0192.ini"}, {"mediaset13e_tsduck", "0130.ini"}}) {
+    std::istringstream expected(ReadAll(real + name + ".expected"));
+    std::string entries;
+    int n = 0;
+    for (std::string entry; std::getline(expected, entry);) entries += std::to_string(++n) + "=" + entry + "\r\n";
+    const std::string tail = "\r\n[DVB]\r\n0=" + std::to_string(n) + "\r\n" + entries;
+    if (n) cases.push_back({name, real + name + ".ts", listFile, tail});
+  }
   return cases;
 }
 
@@ -65,6 +77,8 @@ TEST_F(NitLayouts, EachRecordingSavesExactlyItsTable) {
     DeleteFileA(listPath.c_str());
     EXPECT_TRUE(saved.ends_with(c.tail)) << saved << "\nshould end with\n" << c.tail;
   }
+  const auto real = [](const Case& c) { return c.tsPath.find("/real-captures/") != std::string::npos; };
+  if (std::count_if(cases.begin(), cases.end(), real) < 2) GTEST_SKIP() << "needs ../shared/real-captures";
 }
 
 }  // namespace

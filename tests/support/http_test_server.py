@@ -4,7 +4,10 @@
 Serves GET /dl.php?pos=POS on 127.0.0.1 with a small list that names POS (the same bytes every time),
 appends each request line to --log, and fails the positions of --fail POS=MODE: 404 and 500 answer
 so, reset resets the connection, cut announces the whole list and sends half, stall sends nothing for
-a minute, nolength sends the list without a length. The port (a free one unless --port) goes to --port-file, complete when it appears. Ends on
+a minute, nolength sends the list without a length. With --lists DIR it sends DIR/CODE.ini instead
+where that file is there (read at each request: a test can replace it), --cacheable lets caches keep
+every list for a day, and --log-headers logs each request's headers after its line ("  Name: value").
+The port (a free one unless --port) goes to --port-file, complete when it appears. Ends on
 SIGTERM or SIGINT, or after --max-seconds. With --write-lists DIR it writes the list of each --pos
 into DIR under its code (13.0E: 0130.ini), for velqtp serve to send, and ends."""
 
@@ -47,7 +50,8 @@ class SiteHandler(BaseHTTPRequestHandler):
     log_message = lambda *args: None  # noqa: E731  the request log is ours; stderr stays quiet
 
     def do_GET(self):
-        os.write(self.server.log, (self.requestline + "\n").encode("latin-1"))  # one write: lines never mix
+        headers = "".join("  %s: %s\n" % item for item in self.headers.items()) if self.server.log_headers else ""
+        os.write(self.server.log, (self.requestline + "\n" + headers).encode("latin-1"))  # one write: never mixed
         url = urlsplit(self.path)
         pos = parse_qs(url.query).get("pos", [""])[0]
         if url.path != "/dl.php" or position_code(pos) is None:
@@ -70,12 +74,21 @@ class SiteHandler(BaseHTTPRequestHandler):
             self.end_headers()
             self.wfile.write(list_body(pos))
         else:
-            self.answer(200, list_body(pos))
+            self.answer(200, self.server_list(pos))
         self.close_connection = mode is not None
+
+    def server_list(self, pos):
+        try:
+            with open(os.path.join(self.server.lists, position_code(pos) + ".ini"), "rb") as f:
+                return f.read()
+        except (OSError, TypeError):  # no such file, or no --lists
+            return list_body(pos)
 
     def answer(self, status, body, cut=False):
         self.send_response(status)
         self.send_header("Content-Type", "application/octet-stream")
+        if self.server.cacheable and status == 200:
+            self.send_header("Cache-Control", "max-age=86400")
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         self.wfile.write(body[:len(body) // 2] if cut else body)
@@ -90,6 +103,9 @@ def main():
     parser.add_argument("--max-seconds", type=float, default=300)
     parser.add_argument("--write-lists", metavar="DIR")
     parser.add_argument("--pos", action="append", default=[])
+    parser.add_argument("--lists", metavar="DIR")
+    parser.add_argument("--cacheable", action="store_true")
+    parser.add_argument("--log-headers", action="store_true")
     args = parser.parse_args()
     failures = dict(text.partition("=")[::2] for text in args.fail)
     for pos in list(failures) + args.pos:
@@ -103,6 +119,7 @@ def main():
 
     server = ThreadingHTTPServer(("127.0.0.1", args.port), SiteHandler)  # daemon threads: a stall holds no exit
     server.failures, server.log = failures, os.open(args.log, os.O_WRONLY | os.O_APPEND | os.O_CREAT, 0o644)
+    server.lists, server.cacheable, server.log_headers = args.lists, args.cacheable, args.log_headers
     for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGALRM):
         signal.signal(sig, lambda *_: sys.exit())
     signal.setitimer(signal.ITIMER_REAL, args.max_seconds)
