@@ -1,8 +1,9 @@
-"""velqtp's exit statuses and messages for bad input (make_sample_ts's too), and the tables it prints."""
+"""velqtp's exit statuses and messages for bad input (make_sample_ts's too), the tables it prints, and its manual page."""
 
 import os
+import re
 
-from velqtp_test_support import MAKE_SAMPLE_TS, SAMPLES, VELQTP, TestCase, channel_list, lines, run
+from velqtp_test_support import MAKE_SAMPLE_TS, REPO, SAMPLES, VELQTP, TestCase, channel_list, lines, run
 
 HOTBIRD = SAMPLES / "hotbird-13.0E.ts"
 PACKETS = [HOTBIRD.read_bytes()[i:i + 188] for i in range(0, HOTBIRD.stat().st_size, 188)]
@@ -54,3 +55,17 @@ class Velqtp(TestCase):
         for args, line in TABLES:
             with self.subTest(args=args):
                 self.assertIn(line, lines(run(VELQTP, *args).stdout))
+
+    def test_manual_page_and_package_follow_the_program(self):
+        """docs/velqtp.1 has a section for every command and names each option; debian/changelog's version is ours."""
+        page = (REPO / "docs/velqtp.1").read_text()
+        help_text = run(VELQTP, "--help").stdout.decode()
+        commands = re.findall(r"^  (\S+) ", help_text.split("Subcommands:")[1], re.M)
+        self.assertIn("serve", commands)
+        for command in commands:
+            with self.subTest(command=command):
+                self.assertTrue(re.search(r'^\.SS "?' + re.escape(command.replace("-", "\\-")), page, re.M), command)
+                for option in re.findall(r"--[a-z-]+", run(VELQTP, command, "--help").stdout.decode()):
+                    self.assertTrue(option.replace("-", "\\-") in page, option)
+        packaged = re.match(r"velqtp \((\S+)\)", (REPO / "debian/changelog").read_text())[1]
+        self.assertEqual(lines(run(VELQTP, "--version").stdout), ["velqtp " + packaged])
