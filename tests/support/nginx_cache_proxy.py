@@ -37,60 +37,7 @@ NGINX = shutil.which("nginx") or ("/usr/sbin/nginx" if os.path.exists("/usr/sbin
 # (a HIT has no upstream status; a bypassed request none from the cache either).
 Request = collections.namedtuple("Request", "uri status upstream_status cache_status body_bytes")
 
-CONFIG = """daemon off;
-worker_processes 1;
-pid {work}/nginx.pid;
-error_log {work}/error.log notice;
-{user}events {{ worker_connections 64; }}
-http {{
-    client_body_temp_path {work}/client_body;
-    proxy_temp_path {work}/proxy;
-    fastcgi_temp_path {work}/fastcgi;
-    uwsgi_temp_path {work}/uwsgi;
-    scgi_temp_path {work}/scgi;
-    log_format velq_cache "$request_uri\\t$status\\t$upstream_status\\t$upstream_cache_status\\t$body_bytes_sent";
-    log_format velq_site "$request_uri\\t$status\\t$upstream_status\\t$upstream_http_etag";
-    proxy_cache_path {work}/cache levels=1:2 keys_zone=velq_cache:1m inactive=1d use_temp_path=off;
-
-    # The site's Cache-Control as a shared cache reads it, in X-Accel-Expires, the form nginx's cache takes:
-    # 0 never stores, @1 (long past) stores and revalidates every time, N keeps N seconds.
-    map $upstream_http_cache_control $velq_accel_expires {{
-        default "";
-        "~*(no-store|private)" 0;
-        "~*no-cache" @1;
-        "~*s-maxage=0*([1-9][0-9]*)" $1;
-        "~*s-maxage=" @1;
-        "~*max-age=0*([1-9][0-9]*)" $1;
-        "~*max-age=" @1;
-    }}
-    map "$http_cache_control $http_pragma" $velq_no_cache_request {{
-        default "";
-        "~*no-cache" 1;
-    }}
-
-    server {{
-        listen unix:{work}/site.sock;
-        access_log {work}/site.log velq_site;
-        location / {{
-            proxy_pass http://{upstream};
-            add_header X-Accel-Expires $velq_accel_expires;
-        }}
-    }}
-    server {{
-        listen 127.0.0.1:{port};
-        access_log {work}/access.log velq_cache;
-        location / {{
-            proxy_pass http://unix:{work}/site.sock:;
-            proxy_cache velq_cache;
-            proxy_cache_key $request_uri;
-            proxy_cache_revalidate on;
-            proxy_ignore_headers Cache-Control;
-            proxy_cache_bypass {bypass};
-            add_header X-Cache-Status $upstream_cache_status always;
-        }}
-    }}
-}}
-"""
+CONFIG = (pathlib.Path(__file__).parent / "nginx_cache_proxy.conf").read_text()
 
 
 def free_port():
