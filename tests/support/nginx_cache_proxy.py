@@ -1,24 +1,12 @@
 #!/usr/bin/env python3
-"""Debian's nginx as a caching reverse proxy in front of a download site, for tests: what a user behind a
-company or provider cache meets.
+"""Debian's nginx as a caching reverse proxy in front of a download site, as a user behind a company or
+provider cache meets it (nginx_cache_proxy.conf says how it reads the site's Cache-Control). All its files
+live in `folder`; access.log has a line per request: URI, status, upstream status, cache status, bytes.
 
-    with NginxCacheProxy("127.0.0.1:8080", folder) as proxy:   # or proxy.start() ... proxy.stop()
-        ... proxy.url ... proxy.wait_for_requests(3) ... proxy.requests()
+    with NginxCacheProxy("127.0.0.1:8080", folder) as proxy: ... proxy.url ... proxy.wait_for_requests(3)
 
-The cache keys on the request URI with its query and stores what the site lets a shared cache store: a
-response with `Cache-Control: no-cache` (or max-age=0) is stored and revalidated on every request, with
-If-None-Match / If-Modified-Since from the stored copy (proxy_cache_revalidate), so an unchanged list is
-answered upstream by 304; max-age=N keeps a copy N seconds; no-store and private are never stored. nginx
-itself does not store no-cache answers at all, so an inner server of the same nginx turns the site's
-Cache-Control into X-Accel-Expires for the cache. A request that carries `Cache-Control: no-cache` or
-`Pragma: no-cache` goes to the site (and refreshes the copy) unless bypass_on_no_cache_request is False.
-
-Everything lives in `folder`: nginx.conf, cache/, temp folders, nginx.pid, error.log, access.log (one
-line per request: URI, status, upstream status, cache status, body bytes; tab-separated) and
-site.log (what the inner server got from the site). Works as root (then `user root`) and as anyone else.
-
-As a script: nginx_cache_proxy.py --upstream HOST:PORT --folder DIR [--port N] [--port-file FILE]
-runs the proxy until SIGTERM or SIGINT; the port goes to --port-file (complete when it appears)."""
+As a script: nginx_cache_proxy.py --upstream HOST:PORT --folder DIR --port-file FILE runs it until SIGTERM;
+the port appears in FILE once nginx listens."""
 
 import argparse
 import collections
@@ -47,15 +35,13 @@ def free_port():
 
 
 class NginxCacheProxy:
-    def __init__(self, upstream, folder, port=0, bypass_on_no_cache_request=True, nginx=NGINX):
-        """upstream: "HOST:PORT" (or an http:// URL) of the site; folder: an existing folder for all of nginx's
-        files; port: 0 for a free one."""
+    def __init__(self, upstream, folder, nginx=NGINX):
+        """upstream: "HOST:PORT" (or an http:// URL) of the site; folder: an existing folder."""
         self.upstream = upstream.split("//", 1)[-1].rstrip("/")
         self.folder = pathlib.Path(folder).resolve()
-        self.port = port or free_port()
+        self.port = free_port()
         self.url = "http://127.0.0.1:%d" % self.port
         self.access_log = self.folder / "access.log"
-        self.bypass = "$velq_no_cache_request" if bypass_on_no_cache_request else "0"
         self.nginx = nginx
         self.process = None
 
@@ -64,7 +50,7 @@ class NginxCacheProxy:
         if self.nginx is None:
             raise RuntimeError("nginx is not installed (Debian package nginx)")
         (self.folder / "nginx.conf").write_text(CONFIG.format(
-            work=self.folder, port=self.port, upstream=self.upstream, bypass=self.bypass,
+            work=self.folder, port=self.port, upstream=self.upstream,
             user="user root;\n" if os.geteuid() == 0 else ""))
         self.process = subprocess.Popen(
             [self.nginx, "-p", str(self.folder), "-e", str(self.folder / "error.log"),
@@ -78,7 +64,7 @@ class NginxCacheProxy:
                 pass
             if self.process.poll() is not None or time.monotonic() > deadline:
                 self.stop()
-                raise RuntimeError("nginx did not start: " + self.error_log())
+                raise RuntimeError("nginx did not start: see %s/error.log" % self.folder)
             time.sleep(0.02)
 
     def stop(self):
@@ -97,9 +83,6 @@ class NginxCacheProxy:
     def __exit__(self, *exc):
         self.stop()
 
-    def error_log(self):
-        path = self.folder / "error.log"
-        return path.read_text(errors="replace") if path.exists() else ""
 
     def requests(self):
         """The requests logged so far, oldest first."""
@@ -119,21 +102,15 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--upstream", required=True, help="HOST:PORT of the site")
     parser.add_argument("--folder", required=True, help="folder for nginx's files (config, cache, logs)")
-    parser.add_argument("--port", type=int, default=0, help="port on 127.0.0.1 (default: a free one)")
-    parser.add_argument("--port-file", help="write the port here once nginx listens")
-    parser.add_argument("--no-bypass", action="store_true",
-                        help="answer no-cache requests from the cache too")
+    parser.add_argument("--port-file", required=True, help="write the port here once nginx listens")
     args = parser.parse_args()
     pathlib.Path(args.folder).mkdir(parents=True, exist_ok=True)
-    proxy = NginxCacheProxy(args.upstream, args.folder, args.port, not args.no_bypass)
+    proxy = NginxCacheProxy(args.upstream, args.folder)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
     try:
         proxy.start()
-        if args.port_file:
-            temp = args.port_file + ".tmp"
-            pathlib.Path(temp).write_text(str(proxy.port))
-            os.replace(temp, args.port_file)
-        print(proxy.url, flush=True)
+        pathlib.Path(args.port_file + ".tmp").write_text(str(proxy.port))
+        os.replace(args.port_file + ".tmp", args.port_file)
         proxy.process.wait()
     except KeyboardInterrupt:
         pass
