@@ -31,6 +31,10 @@ UrlDownloadToFileFunction LoadUrlDownloadToFile() {
     urlmon.attempted = true;
     urlmon.module = LoadLibraryA(kUrlmonLibrary);
     if (urlmon.module) {
+      // Never unloaded: urlmon leaves a window on each thread that downloaded
+      // (messages for it may still be queued), so its code must outlive us.
+      HMODULE pinned = nullptr;
+      GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN, kUrlmonLibrary, &pinned);
       urlmon.download = reinterpret_cast<UrlDownloadToFileFunction>(
           reinterpret_cast<void*>(GetProcAddress(urlmon.module, "URLDownloadToFileA")));
     }

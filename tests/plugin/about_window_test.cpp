@@ -134,7 +134,7 @@ TEST_F(AboutWindowTest, LinksOpenTheMailAndTheHomePageThroughTheShell) {
     SendMessageA(FindControl(about, label), WM_LBUTTONDOWN, MK_LBUTTON, 0);  // a label's click
     std::string recorded;
     const auto done = [&] { std::ifstream in(record); return std::getline(in, recorded) && !in.eof(); };  // a whole line
-    EXPECT_TRUE(PumpUntil(done, std::chrono::seconds(20))) << "the shell started no recorder";
+    EXPECT_TRUE(PumpUntil(done, std::chrono::seconds(30))) << "the shell started no recorder";
     EXPECT_EQ(target, recorded);
   }
   DeleteFileA(record.c_str());

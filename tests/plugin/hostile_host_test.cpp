@@ -78,7 +78,7 @@ TEST(HostileHost, UnloadDuringASearchDestroysTheWindowsAndLeavesTheHostsKeysAlon
                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   {
     SearchingHost searching(0ms);
-    ASSERT_TRUE(searching.host.waitForCallbacks(50, 5s));
+    ASSERT_TRUE(searching.host.waitForCallbacks(50, 30s));
     SetForegroundWindow(edit);  // a window of the host's own that takes Tab as text
     SetFocus(edit);
     PressKey(VK_TAB);
@@ -101,7 +101,7 @@ TEST(HostileHost, OnExitDuringASearchOfAModuleLoadedAgain) {
   EXPECT_TRUE(IsWindowVisible(FindPluginWindow("TTpUpdateMainForm")));
   EXPECT_EQ(stops, searching.host.log().count(mdhost::HostEventKind::StopFilter));
   // The search goes on while hidden and completes by itself.
-  EXPECT_TRUE(PumpUntil([&] { return ControlText(searching.form1, SearchWindow::kLabel2) == "Search finished"; }, 10s));
+  EXPECT_TRUE(PumpUntil([&] { return ControlText(searching.form1, SearchWindow::kLabel2) == "Search finished"; }, 30s));
   EXPECT_EQ(39, ListCount(searching.form1));
 }
 

@@ -57,7 +57,7 @@ class NetworkSearch : public PluginHostTest {
   }
   Texts Labels() { return {Text(W::kLabel1), Text(W::kLabel2), Text(W::kLabel3)}; }
   // The window's own timer completes a search with "Remove duplicated".
-  bool Finished() { return PumpUntil([&] { return Text(W::kLabel2) == "Search finished"; }, 10s); }
+  bool Finished() { return PumpUntil([&] { return Text(W::kLabel2) == "Search finished"; }, 30s); }
   bool Button2Enabled() { return IsWindowEnabled(FindControl(form1_, W::kButton2)); }
   HWND Spin() { return FindControl(form1_, W::kSpinEdit1Arrows); }
   int SpinValue() { return static_cast<int>(SendMessageA(Spin(), UDM_GETPOS32, 0, 0)); }

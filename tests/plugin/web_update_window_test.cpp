@@ -173,6 +173,8 @@ TEST_F(WebUpdateWindowTest, PositionButtonStoresOnlyAWholeFreshAnswerAndTheBarFo
   EXPECT_EQ(ErrorText(kFailing, "63.0W"), dialogs.boxes()[0].text);
   EXPECT_EQ(Icon::Error, dialogs.boxes()[0].icon);
   EXPECT_EQ("old\r\n", ReadAll(Target("63.0W")));
+  host.close();  // the plug-in goes; urlmon's window on this thread stays, so its code must too
+  EXPECT_TRUE(GetModuleHandleA("urlmon.dll"));
 }
 
 TEST_F(WebUpdateWindowTest, UpdateAllFetchesEveryStepInOrderUntilTheFirstFailure) {

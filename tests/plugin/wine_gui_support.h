@@ -31,7 +31,7 @@ void PressKey(UINT vk, bool shift = false);
 std::vector<int> TabStops(HWND window, int presses, bool back = false);
 
 // Dispatches messages until `done` holds or `timeout` passes; true if it held.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(30));
 void PumpPending();
 
 struct CapturedBox {

@@ -68,7 +68,7 @@ namespace mdhost {
 namespace {
 
 using namespace std::chrono_literals;
-constexpr auto kPatience = 5s;
+constexpr auto kPatience = 30s;  // a deadline for failures: emulated runs are slow
 
 // Payload bytes counting up from TAG say which packet a delivery came from,
 // and from where in it. adaptation: 1 payload only, 2 adaptation field only, 3 both.
@@ -164,14 +164,17 @@ TEST_F(MdHostTest, StopJoinsTheFeederBeforeOnFilterClose) {
     SCOPED_TRACE(stopsItself);
     makeHost(Packet(0x10, 1));
     std::atomic<bool> entered{false};
+    HANDLE enteredEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     fake->onDelivery = [&] {
       if (entered.exchange(true)) return;
+      SetEvent(enteredEvent);
       // Both wait for this thread; the second is answered only if the stop keeps pumping.
       stopsItself ? sendStop() : void(SendMessageA(host->window(), WM_NULL, 0, 0));
     };
     sendStart();
-    for (int i = 0; i < 5000 && !entered; ++i) Sleep(1);  // not pumping
-    ASSERT_TRUE(entered);
+    const DWORD waited = WaitForSingleObject(enteredEvent, 60'000);  // not pumping
+    CloseHandle(enteredEvent);
+    ASSERT_EQ(waited, WAIT_OBJECT_0);
     if (!stopsItself) sendStop();
     EXPECT_TRUE(host->pumpUntil([&] { return host->runningFilters() == 0; }, kPatience));
     EXPECT_EQ(fake->filterCloses, 1);
