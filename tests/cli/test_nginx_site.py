@@ -61,5 +61,5 @@ class CachingProxy(TestCase):
             self.assertEqual(velqtp("fetch", "23.5E", "--site", proxy.url).returncode, 0)
             self.assertEqual(pathlib.Path("0235.ini").read_bytes(), version)
         self.assertEqual(http_get(proxy.url, BIG)[1], versions[2])
-        upstream = [request.upstream_status for request in proxy.wait_for_requests(6)]
+        upstream = [request[2] for request in proxy.wait_for_requests(6)]
         self.assertEqual(upstream, ["200", "304", "304", "200", "200", "304"])

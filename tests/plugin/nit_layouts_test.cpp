@@ -23,11 +23,6 @@ using W = velq::SearchWindow;
 // The saved file must end with `tail`; no `listFile`: the search lists nothing.
 struct Case { std::string name, tsPath, listFile, tail; };
 
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-
 // A recording's payloads on PID 0x0010: one pass of the host's feeder.
 std::uint64_t NitPayloads(const std::string& tsPath) {
   std::ifstream in(tsPath.substr(2), std::ios::binary);  // a Z: path, as the Unix C library sees it

@@ -34,11 +34,6 @@ const std::vector<std::string> kUpdateAllOrder = {
     "30.0W", "31.5W", "34.5W", "7.0E",  "37.5W", "43.0W", "45.0W", "53.0W", "58.0W", "61.0W",
     "63.0W", "9.0E",  "10.0E", "16.0E", "19.2E", "18.0W"};
 
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-
 std::string FileName(const std::string& pos) { return std::string(velq::FindRowByPosValue(pos)->fileName); }
 // What both sites send for a position: the lists velqtp serve holds.
 std::string SiteList(const std::string& pos) {

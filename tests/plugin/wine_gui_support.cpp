@@ -1,5 +1,6 @@
 #include "tests/plugin/wine_gui_support.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -46,6 +47,11 @@ std::string PluginDllPath() { return TestProgramFolder() + "VelqTpUpdater.dll"; 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
 }
 
 HWND FindPluginWindow(const char* className) {

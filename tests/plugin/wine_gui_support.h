@@ -11,6 +11,7 @@ namespace velq::wine_test {
 std::string TestProgramFolder();
 std::string PluginDllPath();
 std::string ReadAll(const std::string& path);  // a file's bytes; empty if none
+std::string Env(const char* name);            // an environment variable; empty if unset
 
 // A top-level window of this process with that class name, or null.
 HWND FindPluginWindow(const char* className);

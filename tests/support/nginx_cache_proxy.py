@@ -1,15 +1,9 @@
 #!/usr/bin/env python3
-"""Debian's nginx as a caching reverse proxy in front of a download site, as a user behind a company or
-provider cache meets it (nginx_cache_proxy.conf says how it reads the site's Cache-Control). All its files
-live in `folder`; access.log has a line per request: URI, status, upstream status, cache status, bytes.
-
-    with NginxCacheProxy("127.0.0.1:8080", folder) as proxy: ... proxy.url ... proxy.wait_for_requests(3)
-
-As a script: nginx_cache_proxy.py --upstream HOST:PORT --folder DIR --port-file FILE runs it until SIGTERM;
-the port appears in FILE once nginx listens."""
+"""Debian's nginx as a caching reverse proxy in front of a download site (nginx_cache_proxy.conf says how it
+caches), its files in `folder`: NginxCacheProxy(site, folder).start(), .url, .wait_for_requests(n), .stop().
+As a script (--upstream HOST:PORT --folder DIR --port-file FILE) it runs until SIGTERM."""
 
 import argparse
-import collections
 import os
 import pathlib
 import shutil
@@ -21,9 +15,6 @@ import time
 
 NGINX = shutil.which("nginx") or ("/usr/sbin/nginx" if os.path.exists("/usr/sbin/nginx") else None)
 
-# One request as the proxy logged it; upstream_status and cache_status are "-" where nginx had none
-# (a HIT has no upstream status; a bypassed request none from the cache either).
-Request = collections.namedtuple("Request", "uri status upstream_status cache_status body_bytes")
 
 CONFIG = (pathlib.Path(__file__).parent / "nginx_cache_proxy.conf").read_text()
 
@@ -77,18 +68,13 @@ class NginxCacheProxy:
                 self.process.kill()
                 self.process.wait()
 
-    def __enter__(self):
-        return self.start()
-
-    def __exit__(self, *exc):
-        self.stop()
-
 
     def requests(self):
-        """The requests logged so far, oldest first."""
+        """The requests logged so far, oldest first: (URI, status, upstream status, cache status, bytes), "-" for
+        what nginx had none of (a HIT has no upstream status)."""
         if not self.access_log.exists():
             return []
-        return [Request(*line.split("\t")) for line in self.access_log.read_text().splitlines() if line]
+        return [line.split("\t") for line in self.access_log.read_text().splitlines() if line]
 
     def wait_for_requests(self, count, timeout=10):
         """The logged requests once there are at least `count` (nginx logs a request just after answering)."""
